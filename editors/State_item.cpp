@@ -1,0 +1,95 @@
+#include "editors/State_item.h"
+
+#include <QDateTime>
+#include <QtEndian>
+
+#include <cstring>
+
+namespace {
+
+constexpr int BASE_ITEM_ROLE = 255;
+
+} // namespace
+
+State_item::State_item(const QString &text)
+    : m_text(text)
+{
+}
+
+State_item::State_item(const TStateItemDesc &desc)
+    : m_kind(desc.kind), m_value(desc.value), m_valid(desc.valid), m_onText(desc.onText),
+      m_offText(desc.offText), m_noDataText(desc.noDataText), m_size(desc.size), m_type(desc.type)
+{
+}
+
+QVariant State_item::number(bool isFloat, float real, int32_t integer) const
+{
+    if (isFloat && real != 0.0f)
+        return real;
+    return integer;
+}
+
+QVariant State_item::data(int role) const
+{
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return role == BASE_ITEM_ROLE ? QStandardItem::data(role) : QVariant();
+    if (!m_value)
+        return m_text;
+    if (m_valid && !*m_valid)
+        return m_noDataText;
+
+    if (m_kind == STATE_TEXT) {
+        const char *bytes = reinterpret_cast<const char *>(m_value);
+        return QString::fromUtf8(bytes, int(qstrnlen(bytes, m_size)));
+    }
+
+    bool isInteger = true;
+    bool isFloat = false;
+    uint32_t integer = 0;
+    float real = 0.0f;
+    switch (m_type) {
+    case 1:
+    case 7:
+        integer = m_value[0];
+        break;
+    case 2:
+        integer = qFromLittleEndian<quint16>(m_value);
+        break;
+    case 3:
+        integer = qFromLittleEndian<quint32>(m_value);
+        break;
+    case 4: {
+        const quint32 bits = qFromLittleEndian<quint32>(m_value);
+        std::memcpy(&real, &bits, sizeof real);
+        isInteger = false;
+        isFloat = true;
+        break;
+    }
+    default:
+        isInteger = false;
+        break;
+    }
+
+    switch (m_kind) {
+    case STATE_NUMBER:
+        return number(isFloat, real, int32_t(integer));
+    case STATE_TEMPERATURE:
+        if (isFloat && real >= -150.1f && real <= -149.9f)
+            return QStringLiteral("нет связи");
+        return number(isFloat, real, int32_t(integer));
+    case STATE_ONOFF:
+        if (isFloat)
+            return real > 0.0f ? m_onText : m_offText;
+        if (isInteger)
+            return integer != 0 ? m_onText : m_offText;
+        return QStringLiteral("Ошибка!");
+    case STATE_DATETIME:
+        // A count of seconds is a point in UTC; a local-time value could fall into a
+        // daylight-saving gap and be shifted.
+        if (!isInteger)
+            return QStringLiteral("Ошибка!");
+        return QDateTime::fromSecsSinceEpoch(qint64(integer), Qt::UTC);
+    default:
+        return QVariant();
+    }
+}
