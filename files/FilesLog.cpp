@@ -1,0 +1,3 @@
+#include "files/FilesLog.h"
+
+Q_LOGGING_CATEGORY(lcFiles, "trivox.files")
