@@ -126,6 +126,17 @@ static_assert(sizeof(TSettingsStorage) == 280 + 124 + 16 + 16 + 5 + 1 + 130 + 1 
 
 extern TSettingsStorage SettingsStorage;
 
+// The counts device type 0xF0 gives. Each repeated setting and counted parameter kind has
+// room in the record for exactly this many.
+constexpr TDeviceCapabilities DEVICE_F0_CAPABILITIES = {2, 3, 1, 3, 0, 3, 1, 3, 10, 8, 3, 10};
+
+// The counts clamped to that room: a count byte set higher (by a bad file or peer) must
+// never index past the arrays. Everything that walks a repeated field goes through this.
+TDeviceCapabilities boundedCapabilities();
+
+// Bytes of all records of a full configuration with every count at its room.
+constexpr int MAX_SETTINGS_RECORD_BYTES = 978;
+
 // Settings by number. findSetting gives the size of setting (id, subId) and where it is
 // stored; 0 means no such setting (location untouched). Sub-ids are compared at 16 bits.
 uint8_t findSetting(uint16_t id, uint16_t subId, uint8_t **location);

@@ -1,0 +1,64 @@
+#include "model/SettingsImage.h"
+
+#include "model/ModelLog.h"
+#include "model/SettingsKey.h"
+#include "model/SettingsStorage.h"
+#include "model/TeaMac.h"
+#include "transport/Packet.h"
+
+// The code covers a length taken as 16 bits; every count is clamped to its room, so the
+// largest image still fits and no byte is left out of the code.
+static_assert(SETTINGS_IMAGE_HEADER_SIZE + MAX_SETTINGS_RECORD_BYTES <= 0xFFFF,
+              "covered bytes fit a 16-bit length");
+
+namespace {
+
+QByteArray codeOf(const char *covered, uint16_t length)
+{
+    uint32_t key[SettingsKey::WORDS];
+    SettingsKey::fill(key);
+    TeaMac mac;
+    mac.init(key);
+    mac.update(reinterpret_cast<const uint8_t *>(covered), length);
+    mac.final();
+    SettingsKey::wipe(key);
+    return mac.code();
+}
+
+} // namespace
+
+QByteArray build_settings_image()
+{
+    QByteArray image(SETTINGS_IMAGE_HEADER_SIZE, '\0');
+    image.replace(0, 8, "SETTINGS", 8);
+    image.reserve(SETTINGS_IMAGE_CODE_SIZE + SETTINGS_IMAGE_HEADER_SIZE + MAX_SETTINGS_RECORD_BYTES);
+
+    for (uint16_t index = 0; index < SETTINGS_IMAGE_MAX_ENTRIES; ++index) {
+        uint16_t id = 0;
+        uint16_t subId = 0;
+        uint8_t *value = nullptr;
+        const uint16_t size = enumerateSettings(index, &id, &subId, &value);
+        if (size == 0)
+            break;
+        if (size == SETTING_SKIP)
+            continue;
+        Packet::appendU16(image, id);
+        Packet::appendU16(image, subId);
+        Packet::appendU16(image, size);
+        image.append(reinterpret_cast<const char *>(value), size);
+    }
+
+    image.prepend(codeOf(image.constData(), uint16_t(image.size())));
+    return image;
+}
+
+bool verify_settings_image(const QByteArray &image)
+{
+    const int covered = image.size() - SETTINGS_IMAGE_CODE_SIZE;
+    if (covered < SETTINGS_IMAGE_HEADER_SIZE || covered > 0xFFFF) {
+        qCDebug(lcModel) << "[verify_settings_image] ERROR image size" << image.size();
+        return false;
+    }
+    const QByteArray code = codeOf(image.constData() + SETTINGS_IMAGE_CODE_SIZE, uint16_t(covered));
+    return image.startsWith(code);
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+
+// The serialised settings: 8-byte code, 16-byte header "SETTINGS" + 8 zeros, then records
+// {u16 id, u16 subId, u16 size, value} in the order of enumerateSettings.
+constexpr int SETTINGS_IMAGE_CODE_SIZE = 8;
+constexpr int SETTINGS_IMAGE_HEADER_SIZE = 16;
+constexpr int SETTINGS_IMAGE_RECORDS_OFFSET = SETTINGS_IMAGE_CODE_SIZE + SETTINGS_IMAGE_HEADER_SIZE;
+constexpr int SETTINGS_IMAGE_MAX_ENTRIES = 1024;
+
+QByteArray build_settings_image();
+
+// True when the code in the first 8 bytes matches the bytes after it under the settings key.
+bool verify_settings_image(const QByteArray &image);
