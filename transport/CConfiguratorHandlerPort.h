@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -28,7 +29,7 @@ struct TSerialPortCandidate {
 struct TTransportTimeouts {
     int serverConnectMs = 1000; // connecting to the relay server
     int socketWaitMs = 5000;    // each TCP connect or write wait
-    int relayAnswerMs = 10000;  // each wait for the device list or the connect result
+    int relayAnswerMs = 10000;  // for the device list or the connect result to arrive
 };
 
 // The one link to a terminal: its USB virtual serial port, or a TCP connection through the
@@ -65,6 +66,9 @@ public:
     // packets among them are still acted on.
     void discardInput();
 
+    // TCP bytes held back as the start of a packet that has not fully arrived.
+    int bufferedBytes() const { return rxBuffer.size(); }
+
 signals:
     void device_lost();
 
@@ -91,6 +95,12 @@ private:
     uint64_t writeTcpData(const uint8_t *data, uint16_t size);
     EKora_connect_to_dev_res findUsbDevice();
     EKora_connect_to_dev_res findRelayDevice(const TDeviceToConfigInfo &info);
+    bool consumePackets();
+    void connectSocket();
+    void closeSocket(bool notify, bool keepQueued = false);
+    // Reads the socket until done() holds, the deadline passes or the link goes away.
+    bool waitOnSocket(const std::function<bool()> &done, const QDeadlineTimer &deadline,
+                      bool logPartial);
 
     QTcpSocket *tcpSocket = nullptr;
     QSerialPort *serialPort = nullptr;
@@ -105,4 +115,8 @@ private:
     bool lastReadOk = false;
 
     TTransportTimeouts m_timeouts;
+    bool m_inRead = false;
+    // The server closed the link behind terminal packets not read yet.
+    bool m_lostBehindQueued = false;
+    uint32_t m_deviceListCount = 0; // device lists received so far
 };

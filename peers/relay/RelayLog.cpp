@@ -1,0 +1,3 @@
+#include "RelayLog.h"
+
+Q_LOGGING_CATEGORY(lcRelay, "trivox.relay")

@@ -1,0 +1,60 @@
+#include "support/LogCapture.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+
+namespace {
+
+QMutex g_lock;
+QStringList g_lines;
+QtMessageHandler g_previous = nullptr;
+
+void capture(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    {
+        QMutexLocker lock(&g_lock);
+        g_lines.append(message);
+    }
+    if (g_previous)
+        g_previous(type, context, message);
+}
+
+} // namespace
+
+LogCapture::LogCapture()
+{
+    QMutexLocker lock(&g_lock);
+    g_lines.clear();
+    g_previous = qInstallMessageHandler(capture);
+}
+
+LogCapture::~LogCapture()
+{
+    qInstallMessageHandler(g_previous);
+}
+
+QStringList LogCapture::lines() const
+{
+    QMutexLocker lock(&g_lock);
+    return g_lines;
+}
+
+bool LogCapture::contains(const QString &text) const
+{
+    return count(text) > 0;
+}
+
+int LogCapture::count(const QString &text) const
+{
+    QMutexLocker lock(&g_lock);
+    int n = 0;
+    for (const QString &line : g_lines)
+        n += line.contains(text);
+    return n;
+}
+
+void LogCapture::clear()
+{
+    QMutexLocker lock(&g_lock);
+    g_lines.clear();
+}

@@ -1,0 +1,82 @@
+#include "ScriptedPeer.h"
+
+#include <QDeadlineTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+ScriptedPeer::ScriptedPeer(const QList<Step> &steps)
+    : m_steps(steps)
+{
+    start();
+    m_listening.acquire();
+}
+
+ScriptedPeer::~ScriptedPeer()
+{
+    m_stop = true;
+    m_go.release(1000);
+    wait();
+}
+
+QByteArray ScriptedPeer::received() const
+{
+    QMutexLocker lock(&m_lock);
+    return m_received;
+}
+
+bool ScriptedPeer::waitForClientClose(int timeoutMs)
+{
+    if (!m_closed.tryAcquire(1, timeoutMs))
+        return false;
+    m_closed.release();
+    return true;
+}
+
+void ScriptedPeer::run()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    m_port = server.serverPort();
+    m_listening.release();
+    if (!server.waitForNewConnection(10000)) {
+        m_closed.release();
+        return;
+    }
+    QTcpSocket *socket = server.nextPendingConnection();
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    const auto pull = [&](int ms) {
+        const bool arrived = socket->waitForReadyRead(ms);
+        QMutexLocker lock(&m_lock);
+        m_received.append(socket->readAll());
+        return arrived;
+    };
+    int expected = 0;
+    for (const Step &step : qAsConst(m_steps)) {
+        switch (step.kind) {
+        case Step::Expect: {
+            expected += step.count;
+            QDeadlineTimer deadline(5000);
+            while (received().size() < expected && !deadline.hasExpired() && !m_stop)
+                pull(20);
+            break;
+        }
+        case Step::Send:
+            socket->write(step.bytes);
+            while (socket->bytesToWrite() > 0 && socket->waitForBytesWritten(5000)) {
+            }
+            break;
+        case Step::Go:
+            while (!m_go.tryAcquire(1, 10) && !m_stop)
+                pull(0);
+            break;
+        case Step::Close:
+            socket->disconnectFromHost();
+            break;
+        }
+    }
+    m_done = true;
+    while (!m_stop && socket->state() == QAbstractSocket::ConnectedState)
+        pull(20);
+    pull(0);
+    m_closed.release();
+}

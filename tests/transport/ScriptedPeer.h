@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QSemaphore>
+#include <QThread>
+#include <atomic>
+
+// A relay server played from a script, in its own thread: it accepts one connection and
+// runs its steps in order, recording every byte the client sends until the client closes.
+class ScriptedPeer : public QThread
+{
+public:
+    struct Step {
+        enum Kind { Expect, Send, Go, Close } kind;
+        QByteArray bytes; // Send
+        int count = 0;    // Expect: bytes to receive first
+    };
+    static Step expect(int count) { return {Step::Expect, {}, count}; }
+    static Step send(const QByteArray &bytes) { return {Step::Send, bytes, 0}; }
+    static Step go() { return {Step::Go, {}, 0}; } // waits for release()
+    static Step closeStep() { return {Step::Close, {}, 0}; }
+
+    explicit ScriptedPeer(const QList<Step> &steps);
+    ~ScriptedPeer() override;
+
+    quint16 port() const { return m_port; }
+    void release() { m_go.release(); }
+    QByteArray received() const;
+    bool scriptDone() const { return m_done; }
+    // Waits until the client has closed its side.
+    bool waitForClientClose(int timeoutMs = 5000);
+
+protected:
+    void run() override;
+
+private:
+    QList<Step> m_steps;
+    QSemaphore m_listening;
+    QSemaphore m_go;
+    QSemaphore m_closed;
+    quint16 m_port = 0;
+    mutable QMutex m_lock;
+    QByteArray m_received;
+    std::atomic<bool> m_done{false};
+    std::atomic<bool> m_stop{false};
+};
