@@ -15,6 +15,8 @@ public:
 
     bool isOpen() const { return m_master >= 0 && m_slave >= 0; }
     QString slavePath() const { return m_slavePath; }
+    // For a peer that serves the master from a thread of its own.
+    int masterFd() const { return m_master; }
 
     bool writeMaster(const QByteArray &bytes);
     // Hangs the line up, as a terminal does when its cable is pulled.

@@ -1,0 +1,165 @@
+// The worker end to end through the relay stand-in: finding a terminal in the relay's list,
+// binding to it, pings at awkward moments, and the relay or the terminal going away.
+
+#include "model/SettingsStorage.h"
+#include "session/usb_handler.h"
+#include "support/RelayProcess.h"
+#include "support/SessionHarness.h"
+#include "support/TerminalProcess.h"
+
+#include <QTest>
+
+#include <cstring>
+#include <memory>
+
+class SessionRelayTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<RelayProcess> relay;
+    std::unique_ptr<TerminalProcess> terminal;
+
+    bool startPeers(const QStringList &relayOptions, const QStringList &terminalOptions = {})
+    {
+        relay = std::make_unique<RelayProcess>(relayOptions);
+        if (!relay->isReady())
+            return false;
+        terminal = std::make_unique<TerminalProcess>();
+        const QString address = QStringLiteral("127.0.0.1:%1").arg(relay->terminalPort());
+        return terminal->start(QStringList{QStringLiteral("--relay"), address, QStringLiteral("--id"), QStringLiteral("TRX-0007")}
+                               + terminalOptions);
+    }
+
+    static bool lostFlag(SessionHarness &session)
+    {
+        const int i = session.recorder().indexOf(QStringLiteral("device_disconnected"));
+        return i >= 0 && session.recorder().events().at(i).value.toBool();
+    }
+
+private slots:
+    void init()
+    {
+        std::memset(&SettingsStorage, 0, sizeof SettingsStorage);
+        setCapabilitiesForDeviceType(DEVICE_TYPE_F0);
+    }
+
+    void cleanup()
+    {
+        terminal.reset();
+        relay.reset();
+    }
+
+    void pingsBetweenPacketsDoNotDisturbTheSession()
+    {
+        QVERIFY(startPeers({QStringLiteral("--ping-before-answer"), QStringLiteral("--ping-ms"), QStringLiteral("50")}));
+        SessionHarness session;
+        QVERIFY(session.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
+        session.inWorker([&session] { session.worker()->readParameters(GROUP_NETWORK); });
+        uint16_t mcc = 0;
+        std::memcpy(&mcc, SettingsStorage.parameters.mcc, 2);
+        QCOMPARE(mcc, uint16_t(250));
+        session.worker()->on_download_settings();
+        QVERIFY(session.recorder().waitForStatus(QStringLiteral("Настройки загружены"), 8000));
+        QVERIFY(session.worker()->isConnected());
+        QVERIFY(relay->waitForEvent(QStringLiteral("PING_ANSWER"), 3));
+    }
+
+    void connectResultsBecomeStatusTexts()
+    {
+        QVERIFY(startPeers({}));
+        SessionHarness first;
+        QVERIFY(first.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
+
+        SessionHarness second;
+        QVERIFY(!second.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
+        QVERIFY(second.recorder().statusTexts().contains(QStringLiteral("Устройство занято другим конфигуратором")));
+
+        first.stop();
+        QVERIFY(relay->waitForEvent(QStringLiteral("UNBOUND TRX-0007")));
+        relay->control(QStringLiteral("refuse TRX-0007 1"));
+        SessionHarness third;
+        QVERIFY(!third.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
+        QVERIFY(third.recorder().statusTexts().contains(QStringLiteral("Ошибка подключения")));
+    }
+
+    void terminalMissingFromTheRelayIsNotFound()
+    {
+        QVERIFY(startPeers({}));
+        SessionHarness session;
+        session.inWorker([&session, this] {
+            TServerAddress addr{QStringLiteral("127.0.0.1"), relay->configuratorPort()};
+            session.worker()->port()->updateServerParameters(addr);
+        });
+        TDeviceToConnect dev{};
+        std::memcpy(dev.info.device_id, "TRX-9999", 8);
+        dev.via_server = 1;
+        session.worker()->start_connection(dev);
+        QVERIFY(session.recorder().waitForStatus(QStringLiteral("Устройство не найдено")));
+        QVERIFY(!session.worker()->isConnected());
+    }
+
+    void unreachableServerIsReported()
+    {
+        SessionHarness session;
+        TServerAddress addr{QStringLiteral("127.0.0.1"), 1};
+        QMetaObject::invokeMethod(session.worker(), "update_server_param", Qt::QueuedConnection, Q_ARG(TServerAddress, addr));
+        QVERIFY(session.recorder().waitForStatus(QStringLiteral("Невозможно соединиться с сервером")));
+        QCOMPARE(session.recorder().count(QStringLiteral("device_list")), 0);
+    }
+
+    void terminalLeavingTheRelayEndsTheSession()
+    {
+        QVERIFY(startPeers({}));
+        SessionHarness session;
+        QVERIFY(session.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
+        relay->control(QStringLiteral("drop TRX-0007"));
+        QVERIFY(session.recorder().waitFor(QStringLiteral("device_disconnected")));
+        QVERIFY(lostFlag(session));
+        QVERIFY(!session.worker()->isConnected());
+    }
+
+    void linkDropDuringBaseLeavesSettingsUntouched()
+    {
+        QVERIFY(startPeers({}, {QStringLiteral("--base-size"), QStringLiteral("3000")}));
+        SessionHarness session;
+        QVERIFY(session.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
+        std::memset(SettingsStorage.servers, 0x5A, sizeof SettingsStorage.servers);
+        const QByteArray before(reinterpret_cast<const char *>(&SettingsStorage), offsetof(TSettingsStorage, parameters));
+        QVERIFY(terminal->control(QStringLiteral("set drop-after-chunks 3")));
+        session.worker()->on_download_settings();
+        QVERIFY(session.recorder().waitFor(QStringLiteral("device_disconnected"), 8000));
+        QVERIFY(lostFlag(session));
+        QVERIFY(session.recorder().statusTexts().contains(QStringLiteral("Ошибка загрузк настроек")));
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(&SettingsStorage), before.size()), before);
+        QCOMPARE(session.recorder().count(QStringLiteral("settings_updated")), 0);
+    }
+
+    void restartAnsweredBeforeTheLinkDropsIsNoLoss()
+    {
+        QVERIFY(startPeers({}));
+        SessionHarness session;
+        QVERIFY(session.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
+        session.recorder().clear();
+        session.worker()->on_reset_device();
+        QVERIFY(session.recorder().waitFor(QStringLiteral("device_disconnected")));
+        QTest::qWait(200);
+        QCOMPARE(session.recorder().count(QStringLiteral("device_disconnected")), 1);
+        QVERIFY(!lostFlag(session));
+        QVERIFY(session.recorder().statusTexts().contains(
+            QStringLiteral("Отправлена команда на перезагрузку устройства - устройство отключено")));
+    }
+
+    void stopSendsTheCloseNotification()
+    {
+        QVERIFY(startPeers({}));
+        SessionHarness session;
+        QVERIFY(session.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
+        session.stop();
+        QVERIFY(relay->waitForEvent(QStringLiteral("UNBOUND TRX-0007")));
+        QVERIFY(!session.worker()->port()->isOpen());
+    }
+};
+
+QTEST_GUILESS_MAIN(SessionRelayTest)
+#include "test_session_relay.moc"

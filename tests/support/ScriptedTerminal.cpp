@@ -1,0 +1,92 @@
+#include "support/ScriptedTerminal.h"
+
+#include "transport/EPacketType.h"
+#include "transport/Packet.h"
+
+#include <QMutexLocker>
+
+#include <cerrno>
+#include <poll.h>
+#include <unistd.h>
+
+ScriptedTerminal::ScriptedTerminal()
+{
+    if (m_pty.isOpen())
+        start();
+}
+
+ScriptedTerminal::~ScriptedTerminal()
+{
+    m_stop.store(true);
+    wait();
+}
+
+void ScriptedTerminal::setScript(const Script &script)
+{
+    QMutexLocker lock(&m_lock);
+    m_script = script;
+}
+
+QList<QByteArray> ScriptedTerminal::requests() const
+{
+    QMutexLocker lock(&m_lock);
+    return m_requests;
+}
+
+void ScriptedTerminal::clearRequests()
+{
+    QMutexLocker lock(&m_lock);
+    m_requests.clear();
+}
+
+ScriptedTerminal::Script ScriptedTerminal::withAuth(const Script &rest, bool accept)
+{
+    return [rest, accept](const QByteArray &request) -> QList<QByteArray> {
+        if (uint8_t(request.at(2)) == PACKET_AUTH)
+            return {Packet::assemble(PACKET_AUTH, QByteArray(1, accept ? '\x01' : '\x00'))};
+        return rest ? rest(request) : QList<QByteArray>{};
+    };
+}
+
+void ScriptedTerminal::run()
+{
+    const int master = m_pty.masterFd();
+    QByteArray pending;
+    while (!m_stop.load()) {
+        pollfd pfd{master, POLLIN, 0};
+        if (::poll(&pfd, 1, 20) <= 0 || !(pfd.revents & POLLIN))
+            continue;
+        char buf[4096];
+        const ssize_t n = ::read(master, buf, sizeof buf);
+        if (n <= 0)
+            continue;
+        pending.append(buf, int(n));
+        for (;;) {
+            const int size = Packet::claimedSize(pending);
+            if (size < 0 || pending.size() < size)
+                break;
+            const QByteArray request = pending.left(size);
+            pending.remove(0, size);
+            Script script;
+            {
+                QMutexLocker lock(&m_lock);
+                m_requests.append(request);
+                script = m_script;
+            }
+            const QList<QByteArray> pieces = script ? script(request) : QList<QByteArray>{};
+            for (const QByteArray &piece : pieces) {
+                const char *p = piece.constData();
+                qsizetype left = piece.size();
+                while (left > 0) {
+                    const ssize_t w = ::write(master, p, size_t(left));
+                    if (w < 0 && errno != EAGAIN && errno != EINTR)
+                        break;
+                    if (w > 0) {
+                        p += w;
+                        left -= w;
+                    }
+                }
+            }
+        }
+    }
+}

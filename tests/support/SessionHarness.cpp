@@ -1,0 +1,117 @@
+#include "support/SessionHarness.h"
+
+#include <QMetaObject>
+#include <QTest>
+
+TSessionTimeouts SessionHarness::fastSessionTimeouts()
+{
+    TSessionTimeouts t;
+    t.replyMs = 1500;
+    t.fileReplyMs = 1500;
+    return t;
+}
+
+TTransportTimeouts SessionHarness::fastTransportTimeouts()
+{
+    TTransportTimeouts t;
+    t.serverConnectMs = 1000;
+    t.socketWaitMs = 2000;
+    t.relayAnswerMs = 2000;
+    return t;
+}
+
+SessionHarness::SessionHarness(const TSessionTimeouts &session, const TTransportTimeouts &transport)
+{
+    qRegisterMetaType<TDeviceToConnect>("TDeviceToConnect");
+    qRegisterMetaType<TServerAddress>("TServerAddress");
+    qRegisterMetaType<QList<TDeviceToConfigInfo>>("QList<TDeviceToConfigInfo>");
+    m_worker = new usb_handler;
+    m_worker->setTimeouts(session);
+    m_worker->port()->setTimeouts(transport);
+    m_recorder = new SessionRecorder(m_worker);
+    m_worker->moveToThread(&m_thread);
+    QObject::connect(&m_thread, &QThread::started, m_worker, &usb_handler::main_loop);
+    m_thread.start();
+}
+
+SessionHarness::~SessionHarness()
+{
+    m_worker->request_shutdown();
+    QMetaObject::invokeMethod(m_worker, "shutdown", Qt::QueuedConnection);
+    if (m_thread.wait(10000))
+        delete m_worker;
+    delete m_recorder;
+    CConfiguratorHandlerPort::setPortLister({});
+}
+
+void SessionHarness::offerSerialPort(const QString &path, uint16_t vendor, uint16_t product)
+{
+    CConfiguratorHandlerPort::setPortLister([path, vendor, product] {
+        TSerialPortCandidate port;
+        port.portName = path;
+        port.hasIdentifiers = true;
+        port.vendorId = vendor;
+        port.productId = product;
+        return QList<TSerialPortCandidate>{port};
+    });
+}
+
+bool SessionHarness::waitConnectedOrFailed(int timeoutMs)
+{
+    (void)QTest::qWaitFor([&] {
+        const QStringList texts = m_recorder->statusTexts();
+        return m_recorder->count(QStringLiteral("device_type_received")) > 0
+            || m_recorder->count(QStringLiteral("device_disconnected")) > 0
+            || texts.contains(QStringLiteral("Ошибка авторизации"))
+            || texts.contains(QStringLiteral("Ошибка подключения"))
+            || texts.contains(QStringLiteral("Устройство не найдено"))
+            || texts.contains(QStringLiteral("Устройство занято другим конфигуратором"));
+    }, timeoutMs);
+    return m_worker->isConnected() && m_recorder->count(QStringLiteral("device_type_received")) > 0;
+}
+
+bool SessionHarness::connectUsb(const QString &ptyPath, int timeoutMs)
+{
+    offerSerialPort(ptyPath);
+    TDeviceToConnect dev{};
+    dev.via_server = 0;
+    m_worker->start_connection(dev);
+    return waitConnectedOrFailed(timeoutMs);
+}
+
+bool SessionHarness::connectRelay(quint16 port, const QString &deviceId, int timeoutMs)
+{
+    TServerAddress addr;
+    addr.ip = QStringLiteral("127.0.0.1");
+    addr.port = port;
+    const int lists = m_recorder->count(QStringLiteral("device_list"));
+    QMetaObject::invokeMethod(m_worker, "update_server_param", Qt::QueuedConnection, Q_ARG(TServerAddress, addr));
+    if (!m_recorder->waitFor(QStringLiteral("device_list"), timeoutMs, lists + 1))
+        return false;
+    for (const TDeviceToConfigInfo &info : m_recorder->lastDeviceList()) {
+        if (deviceIdText(info) != deviceId)
+            continue;
+        TDeviceToConnect dev{};
+        dev.info = info;
+        dev.via_server = 1;
+        m_worker->start_connection(dev);
+        return waitConnectedOrFailed(timeoutMs);
+    }
+    return false;
+}
+
+void SessionHarness::inWorker(const std::function<void()> &f)
+{
+    QMetaObject::invokeMethod(m_worker, f, Qt::BlockingQueuedConnection);
+}
+
+void SessionHarness::queued(const char *slot)
+{
+    QMetaObject::invokeMethod(m_worker, slot, Qt::QueuedConnection);
+}
+
+void SessionHarness::stop(int timeoutMs)
+{
+    m_worker->stop_connection();
+    m_recorder->waitForStatus(QStringLiteral("Устройство отключено"), timeoutMs);
+}

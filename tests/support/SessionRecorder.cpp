@@ -1,0 +1,100 @@
+#include "support/SessionRecorder.h"
+
+#include "session/usb_handler.h"
+
+#include <QTest>
+
+SessionRecorder::SessionRecorder(usb_handler *worker, QObject *parent)
+    : QObject(parent)
+{
+    const auto q = Qt::QueuedConnection;
+    connect(worker, &usb_handler::device_connected, this, [this] { add(QStringLiteral("device_connected")); }, q);
+    connect(worker, &usb_handler::device_disconnected, this,
+            [this](bool lost) { add(QStringLiteral("device_disconnected"), lost); }, q);
+    connect(worker, &usb_handler::status_message, this,
+            [this](const QString &text) { add(QStringLiteral("status_message"), text); }, q);
+    connect(worker, &usb_handler::bar_percentage, this,
+            [this](int pct) { add(QStringLiteral("bar_percentage"), pct); }, q);
+    connect(worker, &usb_handler::pin_request, this, [this] { add(QStringLiteral("pin_request")); }, q);
+    connect(worker, &usb_handler::state_updated, this, [this] { add(QStringLiteral("state_updated")); }, q);
+    connect(worker, &usb_handler::settings_updated, this, [this] { add(QStringLiteral("settings_updated")); }, q);
+    connect(worker, &usb_handler::log_data, this,
+            [this](const QByteArray &data) { add(QStringLiteral("log_data"), data); }, q);
+    connect(worker, &usb_handler::device_list, this, [this](const QList<TDeviceToConfigInfo> &list) {
+        m_lastList = list;
+        add(QStringLiteral("device_list"), list.size());
+    }, q);
+    connect(worker, &usb_handler::device_type_received, this,
+            [this] { add(QStringLiteral("device_type_received")); }, q);
+}
+
+void SessionRecorder::add(const QString &name, const QVariant &value)
+{
+    m_events.append({name, value});
+}
+
+QStringList SessionRecorder::names() const
+{
+    QStringList out;
+    for (const Event &e : m_events)
+        out << e.name;
+    return out;
+}
+
+QStringList SessionRecorder::statusTexts() const
+{
+    QStringList out;
+    for (const Event &e : m_events)
+        if (e.name == QLatin1String("status_message"))
+            out << e.value.toString();
+    return out;
+}
+
+QList<int> SessionRecorder::percentages() const
+{
+    QList<int> out;
+    for (const Event &e : m_events)
+        if (e.name == QLatin1String("bar_percentage"))
+            out << e.value.toInt();
+    return out;
+}
+
+QByteArray SessionRecorder::logData() const
+{
+    QByteArray out;
+    for (const Event &e : m_events)
+        if (e.name == QLatin1String("log_data"))
+            out += e.value.toByteArray();
+    return out;
+}
+
+int SessionRecorder::count(const QString &name) const
+{
+    int n = 0;
+    for (const Event &e : m_events)
+        n += e.name == name;
+    return n;
+}
+
+int SessionRecorder::indexOf(const QString &name, int from) const
+{
+    for (int i = from; i < m_events.size(); ++i)
+        if (m_events.at(i).name == name)
+            return i;
+    return -1;
+}
+
+void SessionRecorder::clear()
+{
+    m_events.clear();
+}
+
+bool SessionRecorder::waitFor(const QString &name, int timeoutMs, int times)
+{
+    return QTest::qWaitFor([&] { return count(name) >= times; }, timeoutMs);
+}
+
+bool SessionRecorder::waitForStatus(const QString &text, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return statusTexts().contains(text); }, timeoutMs);
+}
