@@ -1,0 +1,111 @@
+#pragma once
+
+#include "app/ViewsContext.h"
+#include "transport/TDeviceToConfigInfo.h"
+#include "transport/TDeviceToConnect.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+#include <cstdint>
+
+class AboutDialog;
+class QProgressBar;
+class QTextCodec;
+class QThread;
+class QTimer;
+class connection_window;
+class usb_handler;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The program's one window: page buttons on the left, the state, settings and diagnostics
+// pages on the right. It owns the worker and its thread and talks to the worker only
+// through signals and the worker's flag-setting slots.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // For tests and the demo driver: the worker, to shorten its time limits.
+    usb_handler *deviceWorker() const { return worker; }
+    bool isDeviceConnected() const { return connected; }
+
+    void rebuild_views(uint8_t device_type);
+
+signals:
+    void Start_firmware_update(QString path);
+    void Start_device_connection(TDeviceToConnect device);
+    void Stop_device_connection();
+    void update_set_views();
+    void setDigitalOutput(int output);
+    void resetDigitalOutput(int output);
+    void start_add_dallas_temp();
+    void stop_add_dallas_temp();
+    void device_pin(QString pin);
+    void start_update_state();
+    void stop_update_state();
+    void upload_settings();
+    void download_settings();
+    void download_log();
+
+public slots:
+    void if_dev_type_received();
+    void if_Device_connected();
+    void if_Device_disconnected(bool lost);
+    void if_Devlist_received(QList<TDeviceToConfigInfo> list);
+    void if_State_updated();
+    void if_Settings_updated();
+    void if_status_bar_message(QString message);
+    void if_pin_request();
+    void if_bar_percentage(int percent);
+    void if_log_data(QByteArray data);
+
+    void check_server_count(int server);
+    void add_temp_sensor();
+
+private slots:
+    void on_SystemState_clicked();
+    void on_SystemSettings_clicked();
+    void on_SystemDiag_clicked();
+    void on_UpdateFirmware_clicked();
+    void on_ConnectToDevice_clicked();
+    void on_UploadSettings_clicked();
+    void on_DownloadSettings_clicked();
+    void on_GetLOG_clicked();
+    void on_SaveLOG_clicked();
+    void on_SettingsToFile_clicked();
+    void on_SettingsFromFile_clicked();
+    void on_aboutButton_clicked();
+
+private:
+    TViewsContext views_context();
+    void clear_relay_state();
+    void shutdown_worker();
+
+    QString window_title;
+    AboutDialog *about_dialog = nullptr;
+    Ui::MainWindow *ui = nullptr;
+    QString firmware_path;
+    bool connected = false;
+    QProgressBar *progress_bar = nullptr;
+    usb_handler *worker = nullptr;
+    QTextCodec *log_codec = nullptr;
+    connection_window *connection_dialog = nullptr;
+    QString device_caption;
+    bool relay_session = false;
+    TDeviceToConfigInfo relay_device{};
+    uint8_t server_guard_count = 0;
+    uint8_t server_guard_last_free = 0;
+    QObject *views_object_holder = nullptr;
+    QWidget *views_widget_holder = nullptr;
+
+    QThread *worker_thread = nullptr;
+    QTimer *regular_timer = nullptr;
+};

@@ -1,0 +1,307 @@
+#include "app/StateViews.h"
+
+#include "editors/State_item.h"
+#include "model/ParameterTable.h"
+#include "model/SettingsStorage.h"
+#include "session/usb_handler.h"
+
+#include <QDebug>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QSignalMapper>
+#include <QStandardItemModel>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTreeView>
+
+namespace {
+
+constexpr uint16_t SERVER_STATE_FIRST_ID = 17;
+constexpr uint16_t ANALOG_INPUT_FIRST_ID = 1001;
+constexpr uint16_t DIGITAL_INPUT_FIRST_ID = 1041;
+constexpr uint16_t DIGITAL_OUTPUT_FIRST_ID = 1061;
+constexpr uint16_t PULSE_INPUT_FIRST_ID = 1081;
+constexpr uint16_t FREQUENCY_INPUT_FIRST_ID = 1101;
+constexpr uint16_t EXTERNAL_TEMPERATURE_FIRST_ID = 1181;
+
+// Traffic counters: servers 1-4 and 5-8 each have a block of four sent, then four received.
+constexpr uint16_t sentCounterId(int server) { return uint16_t(server < 4 ? 2008 + server : 2016 + server - 4); }
+constexpr uint16_t receivedCounterId(int server) { return uint16_t(sentCounterId(server) + 4); }
+static_assert(sentCounterId(3) == 2011 && receivedCounterId(4) == 2020 && receivedCounterId(7) == 2023,
+              "traffic counter ids");
+
+using WorkerSlot = void (usb_handler::*)();
+constexpr WorkerSlot TRAFFIC_RESET_SLOTS[MAX_SERVERS] = {
+    &usb_handler::on_reset_traffic1, &usb_handler::on_reset_traffic2, &usb_handler::on_reset_traffic3,
+    &usb_handler::on_reset_traffic4, &usb_handler::on_reset_traffic5, &usb_handler::on_reset_traffic6,
+    &usb_handler::on_reset_traffic7, &usb_handler::on_reset_traffic8,
+};
+
+const QString NO_DATA = QStringLiteral("---");
+
+QString serverSuffix(int server)
+{
+    if (server < 3)
+        return QStringLiteral(" (RS-232)");
+    if (server < 6)
+        return QStringLiteral(" (RS-485)");
+    return server == 6 ? QStringLiteral(" (инженерный)") : QString();
+}
+
+// The cells are only shown, never selected or edited.
+template <typename Item>
+Item *shown(Item *item)
+{
+    item->setFlags(Qt::ItemIsEnabled);
+    return item;
+}
+
+const uint8_t *parameterValue(uint16_t id)
+{
+    const int row = parameterRowOfId(id);
+    if (row < 0) {
+        qWarning() << "[StateViews] WARNING no parameter" << id;
+        return nullptr;
+    }
+    return parameterRow(row).value;
+}
+
+TStateItemDesc valueDesc(const TViewsContext &ctx, EStateKind kind, uint16_t id, uint8_t type, uint16_t size = 0)
+{
+    TStateItemDesc d;
+    d.kind = kind;
+    d.value = parameterValue(id);
+    d.valid = ctx.connected;
+    d.noDataText = NO_DATA;
+    d.size = size;
+    d.type = type;
+    return d;
+}
+
+TStateItemDesc onOffDesc(const TViewsContext &ctx, uint16_t id, const QString &on, const QString &off)
+{
+    TStateItemDesc d = valueDesc(ctx, STATE_ONOFF, id, PARAM_U8);
+    d.onText = on;
+    d.offText = off;
+    return d;
+}
+
+QList<QStandardItem *> valueRow(const QString &label, const TStateItemDesc &value, const QString &unit = QString())
+{
+    return {shown(new State_item(label)), shown(new State_item(value)), shown(new State_item(unit))};
+}
+
+QList<QStandardItem *> groupRow(const QString &label)
+{
+    return {shown(new State_item(label)), shown(new State_item(QString())), shown(new State_item(QString()))};
+}
+
+QPushButton *filledButton(const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setAutoFillBackground(true);
+    return button;
+}
+
+// A blank row whose first cell carries the button.
+void appendButtonRow(QTreeView *view, QStandardItem *parent, QPushButton *button)
+{
+    const QList<QStandardItem *> row = groupRow(QString());
+    parent->appendRow(row);
+    view->setIndexWidget(row.first()->index(), button);
+}
+
+QStandardItemModel *newModel(const TViewsContext &ctx, QTreeView *view)
+{
+    auto *model = new QStandardItemModel(ctx.objectHolder);
+    view->setModel(model);
+    return model;
+}
+
+void finish(QTreeView *view)
+{
+    // The style is owned by the view and set once: rebuilds find it in place.
+    if (view->style()->objectName().compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0) {
+        if (QStyle *fusion = QStyleFactory::create(QStringLiteral("fusion"))) {
+            fusion->setParent(view);
+            view->setStyle(fusion);
+        }
+    }
+    view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    view->setAnimated(true);
+    view->expandAll();
+}
+
+void buildSystem(const TViewsContext &ctx)
+{
+    QTreeView *view = ctx.sysView;
+    QStandardItemModel *model = newModel(ctx, view);
+    QStandardItem *root = model->invisibleRootItem();
+
+    root->appendRow(valueRow(QStringLiteral("IMEI:"), valueDesc(ctx, STATE_TEXT, 5, PARAM_TEXT, 15)));
+    root->appendRow(valueRow(QStringLiteral("Версия прошивки:"), valueDesc(ctx, STATE_TEXT, 2, PARAM_TEXT, 49)));
+    root->appendRow(valueRow(QStringLiteral("Версия прошивки модема:"), valueDesc(ctx, STATE_TEXT, 3, PARAM_TEXT, 35)));
+    root->appendRow(valueRow(QStringLiteral("Время с последней перезагрузки:"), valueDesc(ctx, STATE_NUMBER, 9, PARAM_U32),
+                             QStringLiteral("сек.")));
+
+    const QList<QStandardItem *> group = groupRow(QStringLiteral("Состояние соединений:"));
+    root->appendRow(group);
+    // The last server entry is the CSD connection, which has no state parameter shown here.
+    const int servers = boundedCapabilities().serverCount;
+    for (int i = 0; i < servers - 1; ++i) {
+        group.first()->appendRow(valueRow(QStringLiteral("Сервер %1").arg(i + 1) + serverSuffix(i),
+                                          onOffDesc(ctx, uint16_t(SERVER_STATE_FIRST_ID + i),
+                                                    QStringLiteral("на связи"), QStringLiteral("нет соединения"))));
+    }
+
+    QPushButton *restart = filledButton(QStringLiteral("Рестарт устройства"), ctx.widgetHolder);
+    QObject::connect(restart, &QPushButton::clicked, ctx.worker, &usb_handler::on_reset_device, Qt::DirectConnection);
+    QObject::connect(restart, &QPushButton::clicked, ctx.worker, &usb_handler::on_irq, Qt::DirectConnection);
+    appendButtonRow(view, root, restart);
+
+    QPushButton *factory = filledButton(QStringLiteral("Сброс к заводским настройкам"), ctx.widgetHolder);
+    QObject::connect(factory, &QPushButton::clicked, ctx.worker, &usb_handler::on_tofactory, Qt::DirectConnection);
+    QObject::connect(factory, &QPushButton::clicked, ctx.worker, &usb_handler::on_irq, Qt::DirectConnection);
+    appendButtonRow(view, root, factory);
+
+    finish(view);
+}
+
+void appendOutputRows(const TViewsContext &ctx, QStandardItem *root, int outputs)
+{
+    if (outputs == 0)
+        return;
+    // The window's signals reach the worker through one connection the window makes, so a
+    // rebuild adds no second path for the same click.
+    auto *setMapper = new QSignalMapper(ctx.objectHolder);
+    auto *resetMapper = new QSignalMapper(ctx.objectHolder);
+    QObject::connect(setMapper, SIGNAL(mappedInt(int)), ctx.window, SIGNAL(setDigitalOutput(int)), Qt::DirectConnection);
+    QObject::connect(resetMapper, SIGNAL(mappedInt(int)), ctx.window, SIGNAL(resetDigitalOutput(int)), Qt::DirectConnection);
+
+    for (int i = 0; i < outputs; ++i) {
+        const QString label = QObject::tr("Цифровой выход") + QStringLiteral(" %1:  ").arg(i + 1);
+        auto *panelCell = shown(new QStandardItem);
+        root->appendRow({shown(new State_item(label)),
+                         shown(new State_item(onOffDesc(ctx, uint16_t(DIGITAL_OUTPUT_FIRST_ID + i), QStringLiteral("вкл."),
+                                                        QStringLiteral("выкл.")))),
+                         shown(new QStandardItem), panelCell});
+
+        auto *panel = new QWidget(ctx.widgetHolder);
+        auto *layout = new QHBoxLayout(panel);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(2);
+        layout->addStretch();
+        auto *on = new QPushButton(QObject::tr("Вкл."), panel);
+        auto *off = new QPushButton(QObject::tr("Выкл."), panel);
+        layout->addWidget(on);
+        layout->addWidget(off);
+
+        setMapper->setMapping(on, i);
+        resetMapper->setMapping(off, i);
+        QObject::connect(on, &QPushButton::clicked, setMapper, qOverload<>(&QSignalMapper::map));
+        QObject::connect(off, &QPushButton::clicked, resetMapper, qOverload<>(&QSignalMapper::map));
+        QObject::connect(on, &QPushButton::clicked, ctx.worker, &usb_handler::on_irq, Qt::DirectConnection);
+        QObject::connect(off, &QPushButton::clicked, ctx.worker, &usb_handler::on_irq, Qt::DirectConnection);
+        ctx.ioView->setIndexWidget(panelCell->index(), panel);
+    }
+}
+
+void buildInputsOutputs(const TViewsContext &ctx)
+{
+    QTreeView *view = ctx.ioView;
+    QStandardItemModel *model = newModel(ctx, view);
+    QStandardItem *root = model->invisibleRootItem();
+    const TDeviceCapabilities counts = boundedCapabilities();
+
+    for (int i = 0; i < counts.analogInputCount; ++i) {
+        root->appendRow(valueRow(QStringLiteral("Аналоговый вход %1:  ").arg(i + 1),
+                                 valueDesc(ctx, STATE_NUMBER, uint16_t(ANALOG_INPUT_FIRST_ID + i), PARAM_FLOAT),
+                                 QStringLiteral("В")));
+    }
+    for (int i = 0; i < counts.digitalInputCount; ++i) {
+        root->appendRow(valueRow(QStringLiteral("Цифровой вход %1:  ").arg(i + 1),
+                                 onOffDesc(ctx, uint16_t(DIGITAL_INPUT_FIRST_ID + i), QStringLiteral("вкл."),
+                                           QStringLiteral("выкл."))));
+    }
+    appendOutputRows(ctx, root, counts.digitalOutputCount);
+    for (int i = 0; i < counts.pulseInputCount; ++i) {
+        root->appendRow(valueRow(QStringLiteral("Импульсный вход %1:  ").arg(i + 1),
+                                 valueDesc(ctx, STATE_NUMBER, uint16_t(PULSE_INPUT_FIRST_ID + i), PARAM_U32),
+                                 QStringLiteral("имп.")));
+    }
+    for (int i = 0; i < counts.frequencyInputCount; ++i) {
+        root->appendRow(valueRow(QStringLiteral("Частотный вход %1:  ").arg(i + 1),
+                                 valueDesc(ctx, STATE_NUMBER, uint16_t(FREQUENCY_INPUT_FIRST_ID + i), PARAM_FLOAT),
+                                 QStringLiteral("Гц")));
+    }
+    root->appendRow(valueRow(QStringLiteral("Датчик температуры внутренний:"),
+                             valueDesc(ctx, STATE_NUMBER, 1250, PARAM_FLOAT), QStringLiteral("град.")));
+    root->appendRow(valueRow(QStringLiteral("Напряжение питания:"), valueDesc(ctx, STATE_NUMBER, 1252, PARAM_FLOAT),
+                             QStringLiteral("В")));
+
+    if (counts.temperatureSensorCount != 0) {
+        const QList<QStandardItem *> group = groupRow(QStringLiteral("Датчики температуры 1-Wire:"));
+        root->appendRow(group);
+        for (int i = 0; i < counts.temperatureSensorCount; ++i) {
+            group.first()->appendRow(valueRow(
+                QStringLiteral("Датчик температуры %1:  ").arg(i + 1),
+                valueDesc(ctx, STATE_TEMPERATURE, uint16_t(EXTERNAL_TEMPERATURE_FIRST_ID + i), PARAM_FLOAT),
+                QStringLiteral("град.")));
+        }
+    }
+
+    finish(view);
+    view->header()->resizeSections(QHeaderView::ResizeToContents);
+}
+
+void buildNetwork(const TViewsContext &ctx)
+{
+    QTreeView *view = ctx.netView;
+    QStandardItemModel *model = newModel(ctx, view);
+    QStandardItem *root = model->invisibleRootItem();
+
+    root->appendRow(valueRow(QStringLiteral("MCC:"), valueDesc(ctx, STATE_NUMBER, 2001, PARAM_U16)));
+    root->appendRow(valueRow(QStringLiteral("MNC:"), valueDesc(ctx, STATE_NUMBER, 2002, PARAM_U16)));
+    root->appendRow(valueRow(QStringLiteral("LAC:"), valueDesc(ctx, STATE_NUMBER, 2003, PARAM_U32)));
+    root->appendRow(valueRow(QStringLiteral("CELLID:"), valueDesc(ctx, STATE_NUMBER, 2004, PARAM_U32)));
+    root->appendRow(valueRow(QStringLiteral("Уровень сигнала:"), valueDesc(ctx, STATE_NUMBER, 2005, PARAM_U8)));
+
+    const int servers = boundedCapabilities().serverCount;
+    for (int i = 0; i < servers - 1; ++i) {
+        const QList<QStandardItem *> group = groupRow(QStringLiteral("Трафик сервер %1:").arg(i + 1) + serverSuffix(i));
+        root->appendRow(group);
+        QStandardItem *parent = group.first();
+        parent->appendRow(valueRow(QStringLiteral("Отправлено:"), valueDesc(ctx, STATE_NUMBER, sentCounterId(i), PARAM_U32),
+                                   QStringLiteral("кБ")));
+        parent->appendRow(valueRow(QStringLiteral("Принято:"),
+                                   valueDesc(ctx, STATE_NUMBER, receivedCounterId(i), PARAM_U32), QStringLiteral("кБ")));
+
+        QPushButton *reset = filledButton(QStringLiteral("Сбросить"), ctx.widgetHolder);
+        QObject::connect(reset, &QPushButton::clicked, ctx.worker, TRAFFIC_RESET_SLOTS[i], Qt::DirectConnection);
+        QObject::connect(reset, &QPushButton::clicked, ctx.worker, &usb_handler::on_irq, Qt::DirectConnection);
+        appendButtonRow(view, parent, reset);
+    }
+
+    finish(view);
+}
+
+} // namespace
+
+void StateViews::build(const TViewsContext &ctx)
+{
+    buildSystem(ctx);
+    buildInputsOutputs(ctx);
+    buildNetwork(ctx);
+}
+
+void StateViews::refresh(const TViewsContext &ctx)
+{
+    for (QTreeView *view : {ctx.sysView, ctx.ioView, ctx.netView}) {
+        if (!view || !view->model())
+            continue;
+        // An invalid range repaints every cell; each cell reads its value as it is painted.
+        view->dataChanged(QModelIndex(), QModelIndex());
+        view->resizeColumnToContents(1);
+    }
+}

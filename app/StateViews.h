@@ -1,0 +1,16 @@
+#pragma once
+
+#include "app/ViewsContext.h"
+
+// The three read-only state trees of the state page: system, inputs/outputs and network.
+// Every value cell reads its field in SettingsStorage when painted, so a refresh only
+// repaints. Row counts follow the capability counts as they stand at the build.
+class StateViews
+{
+public:
+    // Models and mappers go to ctx.objectHolder, buttons to ctx.widgetHolder; the output
+    // mappers drive the window's setDigitalOutput(int) / resetDigitalOutput(int) signals.
+    static void build(const TViewsContext &ctx);
+    // Repaints the three trees from the stored values.
+    static void refresh(const TViewsContext &ctx);
+};

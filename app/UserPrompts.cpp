@@ -1,0 +1,94 @@
+#include "app/UserPrompts.h"
+
+#include "dialogs/select_device_dialog.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+namespace {
+
+struct THandlers {
+    UserPrompts::MessageHandler message;
+    UserPrompts::PinHandler pin;
+    UserPrompts::FileHandler file;
+    UserPrompts::SelectionHandler selection;
+};
+
+THandlers &handlers()
+{
+    static THandlers h;
+    return h;
+}
+
+} // namespace
+
+void UserPrompts::warning(QWidget *parent, const QString &title, const QString &text)
+{
+    if (handlers().message) {
+        handlers().message(Kind::Warning, title, text);
+        return;
+    }
+    QMessageBox::warning(parent, title, text, QMessageBox::Ok);
+}
+
+void UserPrompts::critical(QWidget *parent, const QString &title, const QString &text)
+{
+    if (handlers().message) {
+        handlers().message(Kind::Critical, title, text);
+        return;
+    }
+    QMessageBox::critical(parent, title, text, QMessageBox::Ok);
+}
+
+void UserPrompts::information(QWidget *parent, const QString &title, const QString &text)
+{
+    if (handlers().message) {
+        handlers().message(Kind::Information, title, text);
+        return;
+    }
+    QMessageBox::information(parent, title, text, QMessageBox::Ok);
+}
+
+QString UserPrompts::getPin(QWidget *parent, const QString &title, const QString &label, bool *ok)
+{
+    if (handlers().pin)
+        return handlers().pin(ok);
+    return QInputDialog::getText(parent, title, label, QLineEdit::Password, QString(), ok, Qt::WindowFlags(),
+                                 Qt::ImhPreferNumbers);
+}
+
+QString UserPrompts::getSaveFileName(QWidget *parent, const QString &caption, const QString &filter)
+{
+    if (handlers().file)
+        return handlers().file(true, caption, filter);
+    return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
+}
+
+QString UserPrompts::getOpenFileName(QWidget *parent, const QString &caption, const QString &filter)
+{
+    if (handlers().file)
+        return handlers().file(false, caption, filter);
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+}
+
+bool UserPrompts::runDeviceSelection(QWidget *parent, const QStringList &devices, QString *chosen)
+{
+    select_device_dialog dialog(devices, parent);
+    const int result = handlers().selection ? handlers().selection(dialog) : dialog.exec();
+    if (result != QDialog::Accepted)
+        return false;
+    *chosen = dialog.selected_device;
+    return true;
+}
+
+void UserPrompts::setMessageHandler(MessageHandler handler) { handlers().message = std::move(handler); }
+void UserPrompts::setPinHandler(PinHandler handler) { handlers().pin = std::move(handler); }
+void UserPrompts::setFileHandler(FileHandler handler) { handlers().file = std::move(handler); }
+void UserPrompts::setSelectionHandler(SelectionHandler handler) { handlers().selection = std::move(handler); }
+
+void UserPrompts::resetHandlers()
+{
+    handlers() = THandlers();
+}

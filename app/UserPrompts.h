@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+class select_device_dialog;
+
+// Every question the main window puts to the user goes through here, so that tests can
+// answer in place of the user and a widget test never blocks on a modal box. Without a
+// handler each call is the standard dialog.
+class UserPrompts
+{
+public:
+    enum class Kind { Warning, Critical, Information };
+
+    using MessageHandler = std::function<void(Kind kind, const QString &title, const QString &text)>;
+    // Answers the PIN prompt; *ok false stands for a cancelled prompt.
+    using PinHandler = std::function<QString(bool *ok)>;
+    // Answers a file dialog; an empty name stands for a cancelled one.
+    using FileHandler = std::function<QString(bool save, const QString &caption, const QString &filter)>;
+    // Plays the user on the real selection dialog and returns its result code.
+    using SelectionHandler = std::function<int(select_device_dialog &dialog)>;
+
+    static void warning(QWidget *parent, const QString &title, const QString &text);
+    static void critical(QWidget *parent, const QString &title, const QString &text);
+    static void information(QWidget *parent, const QString &title, const QString &text);
+    static QString getPin(QWidget *parent, const QString &title, const QString &label, bool *ok);
+    static QString getSaveFileName(QWidget *parent, const QString &caption, const QString &filter);
+    static QString getOpenFileName(QWidget *parent, const QString &caption, const QString &filter);
+    // Runs the device selection on `devices`; true with *chosen set when the user accepted.
+    static bool runDeviceSelection(QWidget *parent, const QStringList &devices, QString *chosen);
+
+    static void setMessageHandler(MessageHandler handler);
+    static void setPinHandler(PinHandler handler);
+    static void setFileHandler(FileHandler handler);
+    static void setSelectionHandler(SelectionHandler handler);
+    // Back to the standard dialogs.
+    static void resetHandlers();
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+class QObject;
+class QTreeView;
+class QWidget;
+class usb_handler;
+
+// What the builders of the six trees need from the window. The holders parent every model,
+// mapper and embedded widget of one build, so dropping them drops the whole build.
+struct TViewsContext {
+    QTreeView *sysView;
+    QTreeView *ioView;
+    QTreeView *netView;
+    QTreeView *connectionView;
+    QTreeView *securityView;
+    QTreeView *sensorsView;
+    QObject *objectHolder;
+    QWidget *widgetHolder;
+    usb_handler *worker;
+    QObject *window;
+    const bool *connected;
+};

@@ -1,0 +1,38 @@
+#include "PromptScript.h"
+
+#include "dialogs/select_device_dialog.h"
+
+PromptScript::PromptScript()
+{
+    UserPrompts::setMessageHandler([this](UserPrompts::Kind kind, const QString &title, const QString &text) {
+        boxes.append(Box{kind, title, text});
+        if (onBox)
+            onBox();
+    });
+    UserPrompts::setPinHandler([this](bool *ok) {
+        ++pinQuestions;
+        *ok = !pinAnswers.isEmpty();
+        return *ok ? pinAnswers.takeFirst() : QString();
+    });
+    UserPrompts::setFileHandler([this](bool, const QString &caption, const QString &) {
+        fileCaptions.append(caption);
+        return fileAnswer;
+    });
+    UserPrompts::setSelectionHandler([this](select_device_dialog &dialog) {
+        ++selections;
+        return selection ? selection(dialog) : int(QDialog::Rejected);
+    });
+}
+
+PromptScript::~PromptScript()
+{
+    UserPrompts::resetHandlers();
+}
+
+QStringList PromptScript::boxTexts() const
+{
+    QStringList texts;
+    for (const Box &box : boxes)
+        texts.append(box.text);
+    return texts;
+}
