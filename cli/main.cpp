@@ -1,0 +1,40 @@
+// trivox-cli: the configurator's session engine driven from the command line, for scripted
+// work on many terminals. See --help.
+
+#include "cli/CliOptions.h"
+#include "cli/Console.h"
+#include "cli/ExitStatus.h"
+#include "cli/FleetRunner.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QProcessEnvironment>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("trivox-cli"));
+
+    CliOptions parser;
+    switch (parser.parse(QCoreApplication::arguments(), QProcessEnvironment::systemEnvironment())) {
+    case CliOptions::EOutcome::Help:
+        Console::out(parser.helpText());
+        return EXIT_STATUS_OK;
+    case CliOptions::EOutcome::Error:
+        Console::errLine(QStringLiteral("trivox-cli: %1").arg(parser.errorText()));
+        Console::errLine(QStringLiteral("Справка: trivox-cli --help"));
+        return EXIT_STATUS_USAGE;
+    case CliOptions::EOutcome::Run:
+        break;
+    }
+
+    // The engine's debug lines would drown the progress lines; QT_LOGGING_RULES still wins.
+    QLoggingCategory::setFilterRules(parser.options().debug ? QStringLiteral("trivox.*.debug=true")
+                                                            : QStringLiteral("trivox.*.debug=false"));
+
+    FleetRunner runner(parser.options());
+    QObject::connect(&runner, &FleetRunner::finished, &app, [](int status) { QCoreApplication::exit(status); },
+                     Qt::QueuedConnection);
+    runner.start();
+    return app.exec();
+}
