@@ -13,7 +13,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutexLocker>
 #include <QThread>
 #include <QTimer>
 
@@ -136,9 +135,11 @@ void usb_handler::main_loop()
 void usb_handler::run_pass()
 {
     if (stop_request.load()) {
+        // Out of the session before the close: a server's close packet that arrives while
+        // the notification is written must not report the same ending as a loss.
+        connected.store(false);
         port_handler->close(true);
         emit device_disconnected(false);
-        connected.store(false);
         stop_request.store(0);
         emit status_message(QStringLiteral("Устройство отключено"));
         return;
@@ -273,10 +274,10 @@ void usb_handler::start_session()
 void usb_handler::end_session(const QString &status)
 {
     emit status_message(status);
+    connected.store(false);
     if (port_handler->isOpen())
         port_handler->close(true);
     emit device_disconnected(false);
-    connected.store(false);
 }
 
 void usb_handler::clear_requests()
@@ -304,7 +305,7 @@ void usb_handler::run_traffic_reset(int server)
 
 TDeviceToConnect usb_handler::pending_device()
 {
-    QMutexLocker lock(&handover_lock);
+    std::lock_guard<std::mutex> lock(handover_lock);
     return device;
 }
 
@@ -312,7 +313,7 @@ int usb_handler::authorize()
 {
     QByteArray pinBytes;
     {
-        QMutexLocker lock(&handover_lock);
+        std::lock_guard<std::mutex> lock(handover_lock);
         pinBytes = pin.toUtf8();
     }
     // The frame's length field is 4: any other PIN would put garbage on the wire.
@@ -325,11 +326,7 @@ int usb_handler::authorize()
     const int got = exchange(authRequest(pinBytes), m_timeouts.replyMs, &answer);
     // A corrupted answer says nothing about the PIN.
     if (got <= 0) {
-        if (port_handler->isOpen())
-            port_handler->close(true);
-        if (connected.load())
-            emit device_disconnected(true);
-        connected.store(false);
+        declare_lost();
         return -1;
     }
     if (authAnswerByte(answer) > 0)
@@ -354,11 +351,11 @@ bool usb_handler::check_pin()
 
 void usb_handler::declare_lost()
 {
+    const bool wasConnected = connected.exchange(false);
     if (port_handler->isOpen())
         port_handler->close(true);
-    if (connected.load())
+    if (wasConnected)
         emit device_disconnected(true);
-    connected.store(false);
 }
 
 void usb_handler::readParameters(ParameterGroup group)
@@ -672,7 +669,7 @@ void usb_handler::uploadSettings()
 {
     QByteArray image;
     {
-        QMutexLocker lock(&handover_lock);
+        std::lock_guard<std::mutex> lock(handover_lock);
         image.swap(upload_image);
     }
     if (image.isEmpty())
@@ -689,7 +686,7 @@ bool usb_handler::uploadFirmware()
 {
     QString path;
     {
-        QMutexLocker lock(&handover_lock);
+        std::lock_guard<std::mutex> lock(handover_lock);
         path = firmware_file;
     }
     if (!QFile::exists(path)) {
@@ -714,7 +711,7 @@ bool usb_handler::uploadFirmware()
 void usb_handler::start_connection(TDeviceToConnect _dev)
 {
     {
-        QMutexLocker lock(&handover_lock);
+        std::lock_guard<std::mutex> lock(handover_lock);
         device = _dev;
     }
     start_request.store(1);
@@ -762,7 +759,7 @@ void usb_handler::on_upload_settings()
     // Taken here, in the caller's thread, where the settings are edited.
     QByteArray image = build_settings_image();
     {
-        QMutexLocker lock(&handover_lock);
+        std::lock_guard<std::mutex> lock(handover_lock);
         upload_image = image;
     }
     upload_settings_request.store(1);
@@ -795,7 +792,7 @@ void usb_handler::reset_irq() { irq.store(0); }
 void usb_handler::update_firmware(QString selected_filename)
 {
     {
-        QMutexLocker lock(&handover_lock);
+        std::lock_guard<std::mutex> lock(handover_lock);
         firmware_file = selected_filename;
     }
     firmware_request.store(1);
@@ -803,7 +800,7 @@ void usb_handler::update_firmware(QString selected_filename)
 
 void usb_handler::on_device_pin(QString _pin)
 {
-    QMutexLocker lock(&handover_lock);
+    std::lock_guard<std::mutex> lock(handover_lock);
     pin = _pin;
 }
 
@@ -812,15 +809,14 @@ void usb_handler::on_update_can() { update_can_request.store(1); }
 
 void usb_handler::on_device_lost()
 {
-    if (connected.load())
+    if (connected.exchange(false))
         emit device_disconnected(true);
-    connected.store(false);
 }
 
 void usb_handler::upload_can_fw_to_device(QByteArray filedata)
 {
     {
-        QMutexLocker lock(&handover_lock);
+        std::lock_guard<std::mutex> lock(handover_lock);
         can_firmware = filedata;
     }
     upload_can_request.store(1);

@@ -7,10 +7,10 @@
 #include "transport/TServerAddress.h"
 
 #include <QByteArray>
-#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <mutex>
 #include <cstdint>
 
 class QTimer;
@@ -175,7 +175,8 @@ private:
     // the settings, so the worker never reads settings that are being edited.
     QByteArray upload_image;
 
-    QMutex handover_lock;
+    // A standard mutex, so that thread checkers see what it orders.
+    std::mutex handover_lock;
     bool in_pass = false;
     std::atomic<bool> shutting_down{false};
     TSessionTimeouts m_timeouts;

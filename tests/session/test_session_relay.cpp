@@ -103,7 +103,8 @@ private slots:
     {
         SessionHarness session;
         TServerAddress addr{QStringLiteral("127.0.0.1"), 1};
-        QMetaObject::invokeMethod(session.worker(), "update_server_param", Qt::QueuedConnection, Q_ARG(TServerAddress, addr));
+        usb_handler *worker = session.worker();
+        session.post([worker, addr] { worker->update_server_param(addr); });
         QVERIFY(session.recorder().waitForStatus(QStringLiteral("Невозможно соединиться с сервером")));
         QCOMPARE(session.recorder().count(QStringLiteral("device_list")), 0);
     }

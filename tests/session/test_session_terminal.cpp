@@ -93,7 +93,7 @@ private slots:
         session->recorder().clear();
         session->worker()->on_regular_timer();
         QVERIFY(session->recorder().waitForStatus(QStringLiteral("Устройство подключено")));
-        QVERIFY(terminal->hasEvent(QStringLiteral("READ 2023 0")));
+        QVERIFY(!terminal->waitForEvent(QStringLiteral("READ 2023 0")).isEmpty());
         QVERIFY(!terminal->hasEvent(QStringLiteral("READ 1001 ")));
         uint16_t mcc = 0;
         std::memcpy(&mcc, SettingsStorage.parameters.mcc, 2);
@@ -172,7 +172,7 @@ private slots:
         QMetaObject::invokeMethod(session->worker(), "on_stop_add_temp", Qt::QueuedConnection);
         QVERIFY(!terminal->waitForEvent(QStringLiteral("WRITE 3368 0 00")).isEmpty());
         QVERIFY(session->recorder().waitFor(QStringLiteral("settings_updated"), 8000));
-        QVERIFY(terminal->hasEvent(QStringLiteral("READ 3356 9")));
+        QVERIFY(!terminal->waitForEvent(QStringLiteral("READ 3356 9")).isEmpty());
         QCOMPARE(uint8_t(storedValue(3356, uint16_t(emptySlot)).at(0)), uint8_t(0x28));
     }
 
@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(session->recorder().events().at(session->recorder().indexOf(QStringLiteral("device_disconnected"))).value.toBool(), false);
         QVERIFY(session->recorder().statusTexts().contains(
             QStringLiteral("Отправлена команда на перезагрузку устройства - устройство отключено")));
-        QVERIFY(terminal->hasEvent(QStringLiteral("COMMAND 1")));
+        QVERIFY(!terminal->waitForEvent(QStringLiteral("COMMAND 1")).isEmpty());
         QVERIFY(!terminal->hasEvent(QStringLiteral("COMMAND 5")));
         QVERIFY(!session->worker()->port()->isOpen());
     }
@@ -238,7 +238,7 @@ private slots:
         session = new SessionHarness;
         QVERIFY(!session->connectUsb(terminal->ptyPath()));
         QVERIFY(session->recorder().waitFor(QStringLiteral("pin_request")));
-        QVERIFY(terminal->hasEvent(QStringLiteral("AUTH BAD")));
+        QVERIFY(!terminal->waitForEvent(QStringLiteral("AUTH BAD")).isEmpty());
         QVERIFY(!session->worker()->port()->isOpen());
     }
 };

@@ -14,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -126,7 +128,8 @@ private slots:
         QVERIFY(terminal->isValid());
         terminal->setScript(ScriptedTerminal::withAuth(answerReadsRightly));
         session = new SessionHarness;
-        QVERIFY(session->connectUsb(terminal->slavePath()));
+        QVERIFY2(session->connectUsb(terminal->slavePath()),
+                 qPrintable(session->recorder().statusTexts().join(QStringLiteral(", "))));
         terminal->clearRequests();
         session->recorder().clear();
     }
@@ -264,10 +267,11 @@ private slots:
 
     void lateAnswerIsNotTakenForTheNextOne()
     {
-        int calls = 0;
-        terminal->setScript([&calls](const QByteArray &request) -> QList<QByteArray> {
-            if (++calls == 1) {
-                QThread::msleep(1700); // past the worker's time limit
+        // Owned by the script: the terminal's thread may outlive this function's frame.
+        auto calls = std::make_shared<std::atomic<int>>(0);
+        terminal->setScript([calls](const QByteArray &request) -> QList<QByteArray> {
+            if (++*calls == 1) {
+                QThread::msleep(unsigned(SessionHarness::fastSessionTimeouts().replyMs + 200)); // past the worker's limit
                 return {readAnswer(uuidOf(request), 1, itemIdOf(request), QByteArray(5, '\x01'))};
             }
             return {readAnswer(uuidOf(request), 1, itemIdOf(request), QByteArray(5, '\x02'))};
@@ -276,7 +280,7 @@ private slots:
         int second = 0;
         session->inWorker([&] { first = session->worker()->readSetting(3251, 0, 0); });
         QCOMPARE(first, -1);
-        QTest::qWait(500);
+        QTest::qWait(500 * SessionHarness::timeScale());
         session->inWorker([&] { second = session->worker()->readSetting(3251, 0, 0); });
         QCOMPARE(second, 1);
         QCOMPARE(SettingsStorage.accessPin[0], uint8_t(0x02));
@@ -536,7 +540,8 @@ private slots:
             QVERIFY(f.resize(size)); // sparse: nothing is written, and nothing must be read
         }
         terminal->setScript([](const QByteArray &) { return QList<QByteArray>{chunkAnswer(0)}; });
-        QMetaObject::invokeMethod(session->worker(), "update_firmware", Qt::QueuedConnection, Q_ARG(QString, path));
+        usb_handler *worker = session->worker();
+        session->post([worker, path] { worker->update_firmware(path); });
         QVERIFY(session->recorder().waitForStatus(QStringLiteral("Ошибка загрузки прошивки")));
         QVERIFY(session->recorder().statusTexts().contains(status));
         QCOMPARE(requestsOfType(PACKET_CHUNK).size(), 0);

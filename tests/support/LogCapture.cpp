@@ -1,18 +1,17 @@
 #include "support/LogCapture.h"
 
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 
 namespace {
 
-QMutex g_lock;
+std::mutex g_lock;
 QStringList g_lines;
 QtMessageHandler g_previous = nullptr;
 
 void capture(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     {
-        QMutexLocker lock(&g_lock);
+        std::lock_guard<std::mutex> lock(g_lock);
         g_lines.append(message);
     }
     if (g_previous)
@@ -23,7 +22,7 @@ void capture(QtMsgType type, const QMessageLogContext &context, const QString &m
 
 LogCapture::LogCapture()
 {
-    QMutexLocker lock(&g_lock);
+    std::lock_guard<std::mutex> lock(g_lock);
     g_lines.clear();
     g_previous = qInstallMessageHandler(capture);
 }
@@ -35,7 +34,7 @@ LogCapture::~LogCapture()
 
 QStringList LogCapture::lines() const
 {
-    QMutexLocker lock(&g_lock);
+    std::lock_guard<std::mutex> lock(g_lock);
     return g_lines;
 }
 
@@ -46,7 +45,7 @@ bool LogCapture::contains(const QString &text) const
 
 int LogCapture::count(const QString &text) const
 {
-    QMutexLocker lock(&g_lock);
+    std::lock_guard<std::mutex> lock(g_lock);
     int n = 0;
     for (const QString &line : g_lines)
         n += line.contains(text);
@@ -55,6 +54,6 @@ int LogCapture::count(const QString &text) const
 
 void LogCapture::clear()
 {
-    QMutexLocker lock(&g_lock);
+    std::lock_guard<std::mutex> lock(g_lock);
     g_lines.clear();
 }

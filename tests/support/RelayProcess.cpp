@@ -1,5 +1,7 @@
 #include "support/RelayProcess.h"
 
+#include "support/TestTime.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -15,7 +17,7 @@ RelayProcess::RelayProcess(const QStringList &options)
         qWarning("cannot start the relay stand-in: %s", qPrintable(m_process.errorString()));
         return;
     }
-    QDeadlineTimer deadline(5000);
+    QDeadlineTimer deadline(5000 * testTimeScale());
     while (!isReady() && !deadline.hasExpired() && m_process.waitForReadyRead(int(deadline.remainingTime())))
         collect();
 }
@@ -36,7 +38,7 @@ QStringList RelayProcess::events()
 
 bool RelayProcess::waitForEvent(const QString &line, int times, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
+    QDeadlineTimer deadline(timeoutMs * testTimeScale());
     collect();
     while (m_lines.count(line) < times) {
         if (deadline.hasExpired() || m_process.state() != QProcess::Running)

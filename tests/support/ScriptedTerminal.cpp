@@ -3,7 +3,6 @@
 #include "transport/EPacketType.h"
 #include "transport/Packet.h"
 
-#include <QMutexLocker>
 
 #include <cerrno>
 #include <poll.h>
@@ -13,29 +12,33 @@ ScriptedTerminal::ScriptedTerminal()
 {
     if (m_pty.isOpen())
         start();
+    else
+        m_finished.release();
 }
 
 ScriptedTerminal::~ScriptedTerminal()
 {
     m_stop.store(true);
+    // Joined through a standard primitive, so that a thread checker sees the thread end.
+    m_finished.acquire();
     wait();
 }
 
 void ScriptedTerminal::setScript(const Script &script)
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard<std::mutex> lock(m_lock);
     m_script = script;
 }
 
 QList<QByteArray> ScriptedTerminal::requests() const
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard<std::mutex> lock(m_lock);
     return m_requests;
 }
 
 void ScriptedTerminal::clearRequests()
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard<std::mutex> lock(m_lock);
     m_requests.clear();
 }
 
@@ -50,6 +53,10 @@ ScriptedTerminal::Script ScriptedTerminal::withAuth(const Script &rest, bool acc
 
 void ScriptedTerminal::run()
 {
+    struct Finish {
+        TestSemaphore &done;
+        ~Finish() { done.release(); }
+    } finish{m_finished};
     const int master = m_pty.masterFd();
     QByteArray pending;
     while (!m_stop.load()) {
@@ -69,7 +76,7 @@ void ScriptedTerminal::run()
             pending.remove(0, size);
             Script script;
             {
-                QMutexLocker lock(&m_lock);
+                std::lock_guard<std::mutex> lock(m_lock);
                 m_requests.append(request);
                 script = m_script;
             }

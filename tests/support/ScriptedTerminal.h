@@ -1,14 +1,15 @@
 #pragma once
 
 #include "support/PtyPair.h"
+#include "support/TestSemaphore.h"
 
 #include <QByteArray>
 #include <QList>
-#include <QMutex>
 #include <QString>
 #include <QThread>
 #include <atomic>
 #include <functional>
+#include <mutex>
 
 // A terminal played by the test over a pseudo-terminal: every request frame that arrives
 // is handed to the script, which returns the pieces to write back (none: silence). Runs in
@@ -35,8 +36,9 @@ protected:
 
 private:
     PtyPair m_pty;
-    mutable QMutex m_lock;
+    mutable std::mutex m_lock;
     Script m_script;
     QList<QByteArray> m_requests;
     std::atomic<bool> m_stop{false};
+    TestSemaphore m_finished;
 };

@@ -1,22 +1,32 @@
 #include "support/SessionHarness.h"
 
+#include "support/TestTime.h"
+
 #include <QMetaObject>
 #include <QTest>
+
+#include <condition_variable>
+#include <mutex>
+
+int SessionHarness::timeScale()
+{
+    return testTimeScale();
+}
 
 TSessionTimeouts SessionHarness::fastSessionTimeouts()
 {
     TSessionTimeouts t;
-    t.replyMs = 1500;
-    t.fileReplyMs = 1500;
+    t.replyMs = 1500 * timeScale();
+    t.fileReplyMs = 1500 * timeScale();
     return t;
 }
 
 TTransportTimeouts SessionHarness::fastTransportTimeouts()
 {
     TTransportTimeouts t;
-    t.serverConnectMs = 1000;
-    t.socketWaitMs = 2000;
-    t.relayAnswerMs = 2000;
+    t.serverConnectMs = 1000 * timeScale();
+    t.socketWaitMs = 2000 * timeScale();
+    t.relayAnswerMs = 2000 * timeScale();
     return t;
 }
 
@@ -29,6 +39,7 @@ SessionHarness::SessionHarness(const TSessionTimeouts &session, const TTransport
     m_worker->setTimeouts(session);
     m_worker->port()->setTimeouts(transport);
     m_recorder = new SessionRecorder(m_worker);
+    m_jobs = new WorkerJobs(m_worker);
     m_worker->moveToThread(&m_thread);
     QObject::connect(&m_thread, &QThread::started, m_worker, &usb_handler::main_loop);
     m_thread.start();
@@ -37,7 +48,8 @@ SessionHarness::SessionHarness(const TSessionTimeouts &session, const TTransport
 SessionHarness::~SessionHarness()
 {
     m_worker->request_shutdown();
-    QMetaObject::invokeMethod(m_worker, "shutdown", Qt::QueuedConnection);
+    usb_handler *worker = m_worker;
+    inWorker([worker] { worker->shutdown(); });
     if (m_thread.wait(10000))
         delete m_worker;
     delete m_recorder;
@@ -66,7 +78,7 @@ bool SessionHarness::waitConnectedOrFailed(int timeoutMs)
             || texts.contains(QStringLiteral("Ошибка подключения"))
             || texts.contains(QStringLiteral("Устройство не найдено"))
             || texts.contains(QStringLiteral("Устройство занято другим конфигуратором"));
-    }, timeoutMs);
+    }, timeoutMs * testTimeScale());
     return m_worker->isConnected() && m_recorder->count(QStringLiteral("device_type_received")) > 0;
 }
 
@@ -85,7 +97,8 @@ bool SessionHarness::connectRelay(quint16 port, const QString &deviceId, int tim
     addr.ip = QStringLiteral("127.0.0.1");
     addr.port = port;
     const int lists = m_recorder->count(QStringLiteral("device_list"));
-    QMetaObject::invokeMethod(m_worker, "update_server_param", Qt::QueuedConnection, Q_ARG(TServerAddress, addr));
+    usb_handler *worker = m_worker;
+    post([worker, addr] { worker->update_server_param(addr); });
     if (!m_recorder->waitFor(QStringLiteral("device_list"), timeoutMs, lists + 1))
         return false;
     for (const TDeviceToConfigInfo &info : m_recorder->lastDeviceList()) {
@@ -102,7 +115,24 @@ bool SessionHarness::connectRelay(quint16 port, const QString &deviceId, int tim
 
 void SessionHarness::inWorker(const std::function<void()> &f)
 {
-    QMetaObject::invokeMethod(m_worker, f, Qt::BlockingQueuedConnection);
+    // Waited for with standard primitives rather than a blocking queued call, so that
+    // thread checkers see the worker's writes ordered before the caller's reads.
+    std::mutex lock;
+    std::condition_variable finished;
+    bool done = false;
+    post([&] {
+        f();
+        std::lock_guard<std::mutex> guard(lock);
+        done = true;
+        finished.notify_one();
+    });
+    std::unique_lock<std::mutex> guard(lock);
+    finished.wait(guard, [&] { return done; });
+}
+
+void SessionHarness::post(std::function<void()> f)
+{
+    m_jobs->post(std::move(f));
 }
 
 void SessionHarness::queued(const char *slot)

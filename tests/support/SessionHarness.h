@@ -2,6 +2,7 @@
 
 #include "session/usb_handler.h"
 #include "support/SessionRecorder.h"
+#include "support/WorkerJobs.h"
 
 #include <QString>
 #include <QThread>
@@ -12,6 +13,7 @@
 class SessionHarness
 {
 public:
+    static int timeScale();
     static TSessionTimeouts fastSessionTimeouts();
     static TTransportTimeouts fastTransportTimeouts();
 
@@ -32,6 +34,8 @@ public:
 
     // Runs f in the worker's thread and waits for it (for calling transactions directly).
     void inWorker(const std::function<void()> &f);
+    // Runs f in the worker's thread later, as a queued slot call would.
+    void post(std::function<void()> f);
     // A slot call as the window's queued connections make it.
     void queued(const char *slot);
     void stop(int timeoutMs = 5000);
@@ -40,4 +44,5 @@ private:
     QThread m_thread;
     usb_handler *m_worker = nullptr;
     SessionRecorder *m_recorder = nullptr;
+    WorkerJobs *m_jobs = nullptr;
 };

@@ -1,13 +1,14 @@
 #include "support/SessionRecorder.h"
 
 #include "session/usb_handler.h"
+#include "support/TestTime.h"
 
 #include <QTest>
 
 SessionRecorder::SessionRecorder(usb_handler *worker, QObject *parent)
     : QObject(parent)
 {
-    const auto q = Qt::QueuedConnection;
+    const auto q = Qt::DirectConnection;
     connect(worker, &usb_handler::device_connected, this, [this] { add(QStringLiteral("device_connected")); }, q);
     connect(worker, &usb_handler::device_disconnected, this,
             [this](bool lost) { add(QStringLiteral("device_disconnected"), lost); }, q);
@@ -21,7 +22,10 @@ SessionRecorder::SessionRecorder(usb_handler *worker, QObject *parent)
     connect(worker, &usb_handler::log_data, this,
             [this](const QByteArray &data) { add(QStringLiteral("log_data"), data); }, q);
     connect(worker, &usb_handler::device_list, this, [this](const QList<TDeviceToConfigInfo> &list) {
-        m_lastList = list;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_lastList = list;
+        }
         add(QStringLiteral("device_list"), list.size());
     }, q);
     connect(worker, &usb_handler::device_type_received, this,
@@ -30,13 +34,26 @@ SessionRecorder::SessionRecorder(usb_handler *worker, QObject *parent)
 
 void SessionRecorder::add(const QString &name, const QVariant &value)
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     m_events.append({name, value});
+}
+
+QList<SessionRecorder::Event> SessionRecorder::events() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_events;
+}
+
+QList<TDeviceToConfigInfo> SessionRecorder::lastDeviceList() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_lastList;
 }
 
 QStringList SessionRecorder::names() const
 {
     QStringList out;
-    for (const Event &e : m_events)
+    for (const Event &e : events())
         out << e.name;
     return out;
 }
@@ -44,7 +61,7 @@ QStringList SessionRecorder::names() const
 QStringList SessionRecorder::statusTexts() const
 {
     QStringList out;
-    for (const Event &e : m_events)
+    for (const Event &e : events())
         if (e.name == QLatin1String("status_message"))
             out << e.value.toString();
     return out;
@@ -53,7 +70,7 @@ QStringList SessionRecorder::statusTexts() const
 QList<int> SessionRecorder::percentages() const
 {
     QList<int> out;
-    for (const Event &e : m_events)
+    for (const Event &e : events())
         if (e.name == QLatin1String("bar_percentage"))
             out << e.value.toInt();
     return out;
@@ -62,7 +79,7 @@ QList<int> SessionRecorder::percentages() const
 QByteArray SessionRecorder::logData() const
 {
     QByteArray out;
-    for (const Event &e : m_events)
+    for (const Event &e : events())
         if (e.name == QLatin1String("log_data"))
             out += e.value.toByteArray();
     return out;
@@ -71,30 +88,32 @@ QByteArray SessionRecorder::logData() const
 int SessionRecorder::count(const QString &name) const
 {
     int n = 0;
-    for (const Event &e : m_events)
+    for (const Event &e : events())
         n += e.name == name;
     return n;
 }
 
 int SessionRecorder::indexOf(const QString &name, int from) const
 {
-    for (int i = from; i < m_events.size(); ++i)
-        if (m_events.at(i).name == name)
+    const QList<Event> all = events();
+    for (int i = from; i < all.size(); ++i)
+        if (all.at(i).name == name)
             return i;
     return -1;
 }
 
 void SessionRecorder::clear()
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     m_events.clear();
 }
 
 bool SessionRecorder::waitFor(const QString &name, int timeoutMs, int times)
 {
-    return QTest::qWaitFor([&] { return count(name) >= times; }, timeoutMs);
+    return QTest::qWaitFor([&] { return count(name) >= times; }, timeoutMs * testTimeScale());
 }
 
 bool SessionRecorder::waitForStatus(const QString &text, int timeoutMs)
 {
-    return QTest::qWaitFor([&] { return statusTexts().contains(text); }, timeoutMs);
+    return QTest::qWaitFor([&] { return statusTexts().contains(text); }, timeoutMs * testTimeScale());
 }

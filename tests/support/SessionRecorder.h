@@ -9,10 +9,14 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <mutex>
+
 class usb_handler;
 
-// Records every signal of a worker, in order, in the test's thread. The connections are
-// queued, so nothing the worker's thread touches is read here without an event in between.
+// Records every signal of a worker, in order. The signals are taken as they are emitted, in
+// the worker's thread, under a standard mutex: what the worker wrote before a signal is
+// then visibly ordered before the test's reads that follow seeing it, also for thread
+// checkers that cannot see through Qt's own event queue.
 class SessionRecorder : public QObject
 {
     Q_OBJECT
@@ -24,12 +28,12 @@ public:
 
     explicit SessionRecorder(usb_handler *worker, QObject *parent = nullptr);
 
-    const QList<Event> &events() const { return m_events; }
+    QList<Event> events() const;
     QStringList names() const;
     QStringList statusTexts() const;
     QList<int> percentages() const;
     QByteArray logData() const;
-    QList<TDeviceToConfigInfo> lastDeviceList() const { return m_lastList; }
+    QList<TDeviceToConfigInfo> lastDeviceList() const;
     int count(const QString &name) const;
     int indexOf(const QString &name, int from = 0) const;
     void clear();
@@ -41,6 +45,7 @@ public:
 private:
     void add(const QString &name, const QVariant &value = QVariant());
 
+    mutable std::mutex m_lock;
     QList<Event> m_events;
     QList<TDeviceToConfigInfo> m_lastList;
 };

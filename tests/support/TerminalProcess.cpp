@@ -1,5 +1,7 @@
 #include "support/TerminalProcess.h"
 
+#include "support/TestTime.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -74,7 +76,7 @@ int TerminalProcess::findUnmatched(const QString &prefix) const
 
 QString TerminalProcess::waitForLine(const QStringList &prefixes, int timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
+    const QDeadlineTimer deadline(timeoutMs * testTimeScale());
     for (;;) {
         readLines();
         for (const QString &prefix : prefixes) {

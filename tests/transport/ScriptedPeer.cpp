@@ -15,18 +15,21 @@ ScriptedPeer::~ScriptedPeer()
 {
     m_stop = true;
     m_go.release(1000);
+    // Joined through a standard primitive too, so that a thread checker sees the end of
+    // the peer's thread before this object's memory is reused.
+    m_finished.acquire();
     wait();
 }
 
 QByteArray ScriptedPeer::received() const
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard<std::mutex> lock(m_lock);
     return m_received;
 }
 
 bool ScriptedPeer::waitForClientClose(int timeoutMs)
 {
-    if (!m_closed.tryAcquire(1, timeoutMs))
+    if (!m_closed.tryAcquire(timeoutMs))
         return false;
     m_closed.release();
     return true;
@@ -40,13 +43,14 @@ void ScriptedPeer::run()
     m_listening.release();
     if (!server.waitForNewConnection(10000)) {
         m_closed.release();
+        m_finished.release();
         return;
     }
     QTcpSocket *socket = server.nextPendingConnection();
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     const auto pull = [&](int ms) {
         const bool arrived = socket->waitForReadyRead(ms);
-        QMutexLocker lock(&m_lock);
+        std::lock_guard<std::mutex> lock(m_lock);
         m_received.append(socket->readAll());
         return arrived;
     };
@@ -66,7 +70,7 @@ void ScriptedPeer::run()
             }
             break;
         case Step::Go:
-            while (!m_go.tryAcquire(1, 10) && !m_stop)
+            while (!m_go.tryAcquire(10) && !m_stop)
                 pull(0);
             break;
         case Step::Close:
@@ -79,4 +83,5 @@ void ScriptedPeer::run()
         pull(20);
     pull(0);
     m_closed.release();
+    m_finished.release();
 }

@@ -2,10 +2,11 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QMutex>
-#include <QSemaphore>
+#include "support/TestSemaphore.h"
+
 #include <QThread>
 #include <atomic>
+#include <mutex>
 
 // A relay server played from a script, in its own thread: it accepts one connection and
 // runs its steps in order, recording every byte the client sends until the client closes.
@@ -37,11 +38,12 @@ protected:
 
 private:
     QList<Step> m_steps;
-    QSemaphore m_listening;
-    QSemaphore m_go;
-    QSemaphore m_closed;
+    TestSemaphore m_listening;
+    TestSemaphore m_go;
+    TestSemaphore m_closed;
+    TestSemaphore m_finished;
     quint16 m_port = 0;
-    mutable QMutex m_lock;
+    mutable std::mutex m_lock;
     QByteArray m_received;
     std::atomic<bool> m_done{false};
     std::atomic<bool> m_stop{false};
