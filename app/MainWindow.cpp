@@ -369,7 +369,14 @@ void MainWindow::if_bar_percentage(int percent)
 
 void MainWindow::if_log_data(QByteArray data)
 {
-    const QString text = log_codec ? log_codec->toUnicode(data) : QString::fromLatin1(data);
+    QString text = log_codec ? log_codec->toUnicode(data) : QString::fromLatin1(data);
+    // The log arrives in chunks cut anywhere, also between the CR and LF of one line end;
+    // inserted apart, each would end a line of its own.
+    const bool completesLineEnd = log_ends_in_cr && text.startsWith(QLatin1Char('\n'));
+    if (!text.isEmpty())
+        log_ends_in_cr = text.endsWith(QLatin1Char('\r'));
+    if (completesLineEnd)
+        text.remove(0, 1);
     QTextCursor cursor = ui->LOGOutput->textCursor();
     cursor.movePosition(QTextCursor::End);
     ui->LOGOutput->setTextCursor(cursor);

@@ -97,6 +97,8 @@ private:
     QProgressBar *progress_bar = nullptr;
     usb_handler *worker = nullptr;
     QTextCodec *log_codec = nullptr;
+    // The log shown so far ends in CR: a LF opening the next chunk completes that line end.
+    bool log_ends_in_cr = false;
     connection_window *connection_dialog = nullptr;
     QString device_caption;
     bool relay_session = false;
