@@ -415,7 +415,8 @@ void CConfiguratorHandlerPort::discardInput()
         if (tcpSocket->state() == QAbstractSocket::ConnectedState)
             tcpSocket->waitForReadyRead(0); // pulls in what the system holds already
         readTcpData();
-        tcpPacket.clear();
+        // Taken and dropped, not left unread: a loss queued behind them is due now.
+        readAll();
         break;
     default:
         break;

@@ -1,0 +1,143 @@
+// Gathering a terminal's answer from the pieces in which it arrives, and every check the
+// transactions run on it, fed arbitrary bytes in arbitrary splits.
+//
+// Input: a 10-byte head (flags, uuid u32, id u16, size u8, wanted u16), k = next byte % 16
+// split sizes of one byte each, then the received bytes. The head stands for the request the
+// answer is checked against.
+
+#include "FuzzSupport.h"
+
+#include "session/AnswerCollector.h"
+#include "session/TerminalFrames.h"
+#include "transport/Packet.h"
+
+#include <cstdint>
+
+using namespace TerminalFrames;
+
+namespace {
+
+constexpr size_t HEAD_SIZE = 10;
+constexpr int MAX_SPLITS = 16;
+
+struct Request {
+    bool wantValue = false;
+    uint32_t uuid = 0;
+    uint16_t id = 0;
+    uint8_t size = 0;
+    uint16_t wanted = 0;
+};
+
+uint16_t u16At(const uint8_t *p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
+
+void checkParameterAnswer(const QByteArray &frame, const Request &r)
+{
+    const ResponseCheck check = checkResponse(frame, r.uuid, r.wantValue, r.id, r.size);
+    if (check.fault != Fault::None) {
+        FUZZ_REQUIRE(check.value.isEmpty());
+        return;
+    }
+    // Accepted: the fields it read lie before the CRC, and a read's value is exactly size
+    // bytes, since the caller copies that many into the storage.
+    FUZZ_REQUIRE(frame.size() - Packet::CRC_SIZE > RESPONSE_RESULT);
+    FUZZ_REQUIRE(uint8_t(frame.at(2)) == PACKET_RESPONSE);
+    FUZZ_REQUIRE(Packet::readU32(frame, RESPONSE_UUID) == r.uuid);
+    if (r.wantValue) {
+        FUZZ_REQUIRE(check.value.size() == r.size);
+        FUZZ_REQUIRE(RESPONSE_VALUE + r.size <= frame.size() - Packet::CRC_SIZE);
+        FUZZ_REQUIRE(check.value == frame.mid(RESPONSE_VALUE, r.size));
+    } else {
+        FUZZ_REQUIRE(check.value.isEmpty());
+    }
+}
+
+void checkFileAnswer(const QByteArray &frame, const Request &r)
+{
+    const FileAnswer answer = parseFileAnswer(frame, r.wanted);
+    if (answer.status != FileAnswer::Ok) {
+        FUZZ_REQUIRE(answer.data.isEmpty());
+        return;
+    }
+    // The data never includes the CRC and is never more than was asked for.
+    FUZZ_REQUIRE(uint8_t(frame.at(2)) == PACKET_FILE_DATA);
+    FUZZ_REQUIRE(answer.data.size() <= r.wanted);
+    FUZZ_REQUIRE(FILE_DATA + answer.data.size() <= frame.size() - Packet::CRC_SIZE);
+    FUZZ_REQUIRE(answer.data == frame.mid(FILE_DATA, answer.data.size()));
+    FUZZ_REQUIRE(Packet::readU16(frame, FILE_CHUNK_LENGTH) == r.wanted);
+}
+
+void checkChunkAnswer(const QByteArray &frame)
+{
+    const ChunkAnswer answer = parseChunkAnswer(frame);
+    if (answer.status == ChunkAnswer::Short || answer.status == ChunkAnswer::WrongType)
+        return;
+    FUZZ_REQUIRE(CHUNK_RESULT < frame.size() - Packet::CRC_SIZE);
+    FUZZ_REQUIRE(answer.result == uint8_t(frame.at(CHUNK_RESULT)));
+    FUZZ_REQUIRE((answer.status == ChunkAnswer::Accepted) == (answer.result == 0 || answer.result > 4));
+}
+
+void checkAllParsers(const QByteArray &frame, const Request &r)
+{
+    checkParameterAnswer(frame, r);
+    checkFileAnswer(frame, r);
+    checkChunkAnswer(frame);
+    const int auth = authAnswerByte(frame);
+    FUZZ_REQUIRE((auth < 0) == (frame.size() < 4));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    FuzzSupport::quietMessages();
+    if (size < HEAD_SIZE + 1)
+        return 0;
+    Request r;
+    r.wantValue = data[0] & 1;
+    r.uuid = uint32_t(data[1]) | (uint32_t(data[2]) << 8) | (uint32_t(data[3]) << 16) | (uint32_t(data[4]) << 24);
+    r.id = u16At(data + 5);
+    r.size = data[7];
+    r.wanted = u16At(data + 8);
+    const int splitCount = data[HEAD_SIZE] % MAX_SPLITS;
+    size_t at = HEAD_SIZE + 1;
+    QVector<int> splits;
+    for (int i = 0; i < splitCount && at < size; ++i, ++at)
+        splits.append(qMax(1, int(data[at])));
+    const QByteArray stream(reinterpret_cast<const char *>(data + at), int(size - at));
+
+    // As the session gathers it: pieces until the frame is complete, the rest ignored.
+    AnswerCollector collector;
+    int position = 0;
+    for (int piece = 0; position < stream.size(); ++piece) {
+        const int length = splits.isEmpty() ? stream.size() - position
+                                            : qMin(splits.at(piece % splits.size()), stream.size() - position);
+        const int before = collector.received();
+        const bool wasComplete = collector.isComplete();
+        collector.add(stream.mid(position, length));
+        position += length;
+        FUZZ_REQUIRE(collector.received() == (wasComplete ? before : before + length));
+        if (collector.isComplete())
+            FUZZ_REQUIRE(collector.frame() == stream.left(collector.frame().size()));
+    }
+
+    const int claimed = Packet::claimedSize(stream);
+    const bool complete = claimed > 0 && stream.size() >= claimed;
+    FUZZ_REQUIRE(collector.isComplete() == complete);
+    if (complete) {
+        const QByteArray frame = collector.frame();
+        FUZZ_REQUIRE(frame.size() == claimed);
+        FUZZ_REQUIRE(collector.crcOk() == (Packet::checkHeader(frame) == Packet::HeaderStatus::Valid));
+        checkAllParsers(frame, r);
+    } else {
+        FUZZ_REQUIRE(collector.frame().isEmpty());
+        FUZZ_REQUIRE(!collector.crcOk());
+    }
+    // The checks promise bounded reads on any bytes, gathered or not; a detached copy puts
+    // the end of the bytes exactly where the address sanitizer watches.
+    const QByteArray raw(stream.constData(), stream.size());
+    checkAllParsers(raw, r);
+    return 0;
+}
