@@ -332,13 +332,20 @@ uint64_t CConfiguratorHandlerPort::writeTcpData(const uint8_t *data, uint16_t si
         return 0;
     }
     const qint64 accepted = tcpSocket->write(reinterpret_cast<const char *>(data), size);
+    // A ping answered from inside our own wait below: that wait sends it along. Waiting
+    // here too would empty the buffer under the outer wait, which then sits out its whole
+    // limit waiting for bytes to write that are gone.
+    if (m_inWrite)
+        return accepted > 0 ? uint64_t(accepted) : 0;
+    m_inWrite = true;
     // One waitForBytesWritten may hand over only part of a large packet.
     QDeadlineTimer deadline(m_timeouts.socketWaitMs);
     bool written = accepted > 0;
     while (written && tcpSocket->bytesToWrite() > 0) {
-        if (!tcpSocket->waitForBytesWritten(int(deadline.remainingTime())))
+        if (!tcpSocket->waitForBytesWritten(int(deadline.remainingTime())) && tcpSocket->bytesToWrite() > 0)
             written = false;
     }
+    m_inWrite = false;
     if (!written) {
         lastError = QStringLiteral("[CConfiguratorHandlerPort::writeTcpData] Не удалось отправить данные по TCP");
         qCDebug(lcTransport).noquote() << lastError;

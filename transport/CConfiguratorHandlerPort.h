@@ -116,6 +116,7 @@ private:
 
     TTransportTimeouts m_timeouts;
     bool m_inRead = false;
+    bool m_inWrite = false;
     // The server closed the link behind terminal packets not read yet.
     bool m_lostBehindQueued = false;
     uint32_t m_deviceListCount = 0; // device lists received so far

@@ -23,6 +23,7 @@ private slots:
     void closeSocketFromServer();
     void closeNotificationFreesTerminal();
     void keepAliveAnsweredWhileIdle();
+    void pingWaitingWhenWritingDoesNotStallTheWrite();
 
 private:
     static TDeviceToConnect target(const QByteArray &id) { return {RelayCodec::makeRecord(id, "x"), 1}; }
@@ -187,6 +188,28 @@ void RelayTest::keepAliveAnsweredWhileIdle()
     QVERIFY(attach(port, relay));
     QVERIFY(port.getServerDeviceList().isEmpty());
     QTRY_VERIFY(relay.events().count(QStringLiteral("PING_ANSWER")) >= 3);
+}
+
+void RelayTest::pingWaitingWhenWritingDoesNotStallTheWrite()
+{
+    RelayProcess relay({QStringLiteral("--ping-ms"), QStringLiteral("0")});
+    FakeTerminal terminal(relay.terminalPort(), "T-1", "t");
+    QVERIFY(relay.waitForEvent(QStringLiteral("REGISTERED T-1")));
+    CConfiguratorHandlerPort port;
+    QVERIFY(attach(port, relay));
+    QCOMPARE(port.findDevice(target("T-1")), CONNECT_OK);
+    for (int i = 0; i < 3; ++i) {
+        relay.control(QStringLiteral("ping"));
+        // The ping now waits in the socket, unread, when the request goes out.
+        QThread::msleep(100);
+        QByteArray request = Packet::assemble(PACKET_REQUEST, QByteArray(16, 'q'));
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(port.write(request, uint64_t(request.size())), uint64_t(request.size()));
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!gather(port).isEmpty());
+    }
+    QVERIFY(relay.waitForEvent(QStringLiteral("PING_ANSWER"), 3));
 }
 
 QTEST_GUILESS_MAIN(RelayTest)
