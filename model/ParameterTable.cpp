@@ -4,6 +4,7 @@
 #include "model/SettingsStorage.h"
 
 #include <QTextCodec>
+#include <QVector>
 #include <cstddef>
 #include <cstring>
 #include <iterator>
@@ -173,7 +174,7 @@ int parameterRowOfId(uint16_t id)
     return -1;
 }
 
-QString parameterName(int row)
+static QString decodeName(int row)
 {
     const ParameterDescriptor &d = parameterRow(row);
     const int length = int(strnlen(d.name, sizeof(d.name)));
@@ -183,6 +184,18 @@ QString parameterName(int row)
         return QString::fromLatin1(d.name, length);
     }
     return codec->toUnicode(d.name, length);
+}
+
+QString parameterName(int row)
+{
+    // Decoded once: every state refresh shows a name per row.
+    static const QVector<QString> names = [] {
+        QVector<QString> all;
+        for (int k = 0; k < PARAMETER_COUNT; ++k)
+            all.append(decodeName(k));
+        return all;
+    }();
+    return row >= 0 && row < names.size() ? names.at(row) : decodeName(row);
 }
 
 void groupBounds(ParameterGroup group, uint16_t *first, uint16_t *last)
