@@ -8,6 +8,7 @@
 #include "editors/SettingsViews.h"
 #include "files/SettingsFile.h"
 #include "model/SettingsStorage.h"
+#include "model/SettingsUploadCheck.h"
 #include "session/usb_handler.h"
 #include "transport/TServerAddress.h"
 #include "ui_MainWindow.h"
@@ -69,17 +70,6 @@ QStyle *fusionStyle()
 bool serverInUse(int entry)
 {
     return SettingsStorage.servers[entry][SERVER_TYPE_OFFSET] != 0;
-}
-
-// The terminal compares a 4-character PIN; fewer digits would lock the operator out.
-bool accessPinIsFourDigits()
-{
-    for (int i = 0; i < 4; ++i) {
-        const uint8_t c = SettingsStorage.accessPin[i];
-        if (c < '0' || c > '9')
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -468,13 +458,9 @@ void MainWindow::on_ConnectToDevice_clicked()
 
 void MainWindow::on_UploadSettings_clicked()
 {
-    // Settings never read from a terminal nor loaded from a file have a zero there.
-    if (SettingsStorage.accessPin[0] == 0) {
-        UserPrompts::critical(this, tr("Ошибка"), QStringLiteral("Попытка передачи пустых настроек"));
-        return;
-    }
-    if (!accessPinIsFourDigits()) {
-        UserPrompts::critical(this, tr("Ошибка"), QStringLiteral("Пин-код доступа должен состоять из 4 цифр"));
+    const QString refusal = settingsUploadRefusal();
+    if (!refusal.isEmpty()) {
+        UserPrompts::critical(this, tr("Ошибка"), refusal);
         return;
     }
     emit upload_settings();

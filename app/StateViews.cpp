@@ -1,5 +1,7 @@
 #include "app/StateViews.h"
 
+#include "editors/TreeViewSetup.h"
+
 #include "editors/State_item.h"
 #include "model/ParameterTable.h"
 #include "model/SettingsStorage.h"
@@ -11,8 +13,6 @@
 #include <QPushButton>
 #include <QSignalMapper>
 #include <QStandardItemModel>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QTreeView>
 
 namespace {
@@ -114,20 +114,12 @@ void appendButtonRow(QTreeView *view, QStandardItem *parent, QPushButton *button
 
 QStandardItemModel *newModel(const TViewsContext &ctx, QTreeView *view)
 {
-    auto *model = new QStandardItemModel(ctx.objectHolder);
-    view->setModel(model);
-    return model;
+    return TreeViewSetup::newModel(ctx.objectHolder, view);
 }
 
 void finish(QTreeView *view)
 {
-    // The style is owned by the view and set once: rebuilds find it in place.
-    if (view->style()->objectName().compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0) {
-        if (QStyle *fusion = QStyleFactory::create(QStringLiteral("fusion"))) {
-            fusion->setParent(view);
-            view->setStyle(fusion);
-        }
-    }
+    TreeViewSetup::useFusionStyle(view);
     view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     view->setAnimated(true);
     view->expandAll();

@@ -7,6 +7,7 @@
 #include "cli/TextTable.h"
 #include "files/SettingsFile.h"
 #include "model/SettingsStorage.h"
+#include "model/SettingsUploadCheck.h"
 #include "transport/CConfiguratorHandlerPort.h"
 
 #include <QDir>
@@ -59,27 +60,6 @@ QString fileNamePart(const QString &id)
     if (part.isEmpty() || part.startsWith(QLatin1Char('.')))
         part.prepend(QLatin1Char('_'));
     return part;
-}
-
-bool accessPinIsFourDigits()
-{
-    for (int i = 0; i < 4; ++i) {
-        const uint8_t c = SettingsStorage.accessPin[i];
-        if (c < '0' || c > '9')
-            return false;
-    }
-    return true;
-}
-
-// The checks the window makes before it uploads settings; empty when they pass.
-QString uploadRefusal()
-{
-    // Settings never read from a terminal nor loaded from a file have a zero there.
-    if (SettingsStorage.accessPin[0] == 0)
-        return QStringLiteral("Попытка передачи пустых настроек");
-    if (!accessPinIsFourDigits())
-        return QStringLiteral("Пин-код доступа должен состоять из 4 цифр");
-    return QString();
 }
 
 bool directoryWritable(const QString &path)
@@ -150,7 +130,7 @@ bool FleetRunner::precheck()
         setCapabilitiesForDeviceType(DEVICE_TYPE_F0);
         QString error;
         const bool loaded = SettingsFile::load(m_options.input, &error);
-        const QString refusal = loaded ? uploadRefusal() : QString();
+        const QString refusal = loaded ? settingsUploadRefusal() : QString();
         resetStorage();
         if (!loaded) {
             failRun(EXIT_STATUS_FILE, QStringLiteral("Не удается открыть файл настроек: %1").arg(error));
@@ -358,7 +338,7 @@ void FleetRunner::beginWork()
             complete(EXIT_STATUS_FILE, QStringLiteral("Не удается открыть файл настроек: %1").arg(error));
             break;
         }
-        const QString refusal = uploadRefusal();
+        const QString refusal = settingsUploadRefusal();
         if (!refusal.isEmpty()) {
             complete(EXIT_STATUS_FILE, refusal);
             break;

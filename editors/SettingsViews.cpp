@@ -1,5 +1,7 @@
 #include "editors/SettingsViews.h"
 
+#include "editors/TreeViewSetup.h"
+
 #include "editors/check_edit_widget.h"
 #include "editors/combo_widget.h"
 #include "editors/line_edit_widget.h"
@@ -14,8 +16,6 @@
 #include <QPersistentModelIndex>
 #include <QPushButton>
 #include <QStandardItemModel>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -108,20 +108,12 @@ QModelIndex appendRow(QStandardItem *group)
 
 QStandardItemModel *newModel(const TViewsContext &ctx, QTreeView *view, int columns)
 {
-    auto *model = new QStandardItemModel(0, columns, ctx.objectHolder);
-    view->setModel(model);
-    return model;
+    return TreeViewSetup::newModel(ctx.objectHolder, view, columns);
 }
 
 void finish(QTreeView *view)
 {
-    // The style is owned by the view and set once: rebuilds find it in place.
-    if (view->style()->objectName().compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0) {
-        if (QStyle *fusion = QStyleFactory::create(QStringLiteral("fusion"))) {
-            fusion->setParent(view);
-            view->setStyle(fusion);
-        }
-    }
+    TreeViewSetup::useFusionStyle(view);
     view->expandAll();
 }
 

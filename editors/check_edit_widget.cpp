@@ -1,12 +1,13 @@
 #include "editors/check_edit_widget.h"
 
+#include "editors/StoredInteger.h"
+
 #include <QCheckBox>
 #include <QDebug>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSpinBox>
-#include <QtEndian>
 
 check_edit_widget::check_edit_widget(TCheckEditDesc desc, QWidget *parent)
     : QWidget(parent), m_desc(std::move(desc))
@@ -51,19 +52,7 @@ check_edit_widget::check_edit_widget(TCheckEditDesc desc, QWidget *parent)
 
 uint32_t check_edit_widget::storedValue() const
 {
-    if (!m_desc.value)
-        return 0;
-    switch (m_desc.type) {
-    case 1:
-    case 7:
-        return m_desc.value[0];
-    case 2:
-        return qFromLittleEndian<quint16>(m_desc.value);
-    case 3:
-        return qFromLittleEndian<quint32>(m_desc.value);
-    default:
-        return 0;
-    }
+    return StoredInteger::read(m_desc.value, m_desc.type);
 }
 
 void check_edit_widget::Get_data()
@@ -101,21 +90,6 @@ void check_edit_widget::Set_checked(int checked)
 
 void check_edit_widget::Update_setting(int value)
 {
-    if (!m_desc.value)
-        return;
-    switch (m_desc.type) {
-    case 1:
-    case 7:
-        m_desc.value[0] = uint8_t(value);
-        break;
-    case 2:
-        qToLittleEndian<quint16>(quint16(value), m_desc.value);
-        break;
-    case 3:
-        qToLittleEndian<quint32>(quint32(value), m_desc.value);
-        break;
-    default:
+    if (m_desc.value && !StoredInteger::write(m_desc.value, m_desc.type, uint32_t(value)))
         qWarning() << "[check_edit_widget::Update_setting] WARNING unsupported type" << m_desc.type;
-        break;
-    }
 }

@@ -1,11 +1,12 @@
 #include "editors/combo_widget.h"
 
+#include "editors/StoredInteger.h"
+
 #include <QComboBox>
 #include <QDebug>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
-#include <QtEndian>
 
 combo_widget::combo_widget(TComboDesc desc, QWidget *parent)
     : QWidget(parent), m_desc(std::move(desc))
@@ -55,19 +56,7 @@ void combo_widget::fill()
 
 uint32_t combo_widget::storedValue() const
 {
-    if (!m_desc.value)
-        return 0;
-    switch (m_desc.type) {
-    case 1:
-    case 7:
-        return m_desc.value[0];
-    case 2:
-        return qFromLittleEndian<quint16>(m_desc.value);
-    case 3:
-        return qFromLittleEndian<quint32>(m_desc.value);
-    default:
-        return 0;
-    }
+    return StoredInteger::read(m_desc.value, m_desc.type);
 }
 
 void combo_widget::Get_data()
@@ -93,20 +82,7 @@ void combo_widget::Update_setting()
     if (m_combo->currentIndex() < 0 || !m_desc.value)
         return;
     const uint32_t key = uint32_t(m_combo->currentData().toInt());
-    switch (m_desc.type) {
-    case 1:
-    case 7:
-        m_desc.value[0] = uint8_t(key);
-        break;
-    case 2:
-        qToLittleEndian<quint16>(quint16(key), m_desc.value);
-        break;
-    case 3:
-        qToLittleEndian<quint32>(key, m_desc.value);
-        break;
-    default:
+    if (!StoredInteger::write(m_desc.value, m_desc.type, key))
         qWarning() << "[combo_widget::Update_setting] WARNING unsupported type" << m_desc.type;
-        break;
-    }
     emit comboBoxIndexChanged(m_combo->currentIndex());
 }

@@ -47,6 +47,34 @@ int percentOf(double part, double whole)
     return qBound(0, pct, 100);
 }
 
+// The debug line of a rejected answer; item names what was read ("parameter", "setting").
+void logRejected(const ResponseCheck &check, const QByteArray &answer, const char *item, uint8_t size)
+{
+    switch (check.fault) {
+    case Fault::None:
+        break;
+    case Fault::Short:
+        qCDebug(lcSession) << "Recv short answer" << answer.size();
+        break;
+    case Fault::WrongType:
+        qCDebug(lcSession) << "Recv wrong message type" << check.got;
+        break;
+    case Fault::WrongUuid:
+        qCDebug(lcSession) << "Recv wrong UUID" << check.got;
+        break;
+    case Fault::ErrorCode:
+        qCDebug(lcSession) << "Recv error code" << check.got;
+        break;
+    case Fault::WrongId:
+        qCDebug(lcSession).noquote() << QStringLiteral("Recv wrong %1 ID").arg(QLatin1String(item)) << check.got;
+        break;
+    case Fault::WrongSize:
+        qCDebug(lcSession).noquote() << QStringLiteral("Recv wrong %1 size").arg(QLatin1String(item)) << check.got;
+        qCDebug(lcSession) << "Must be" << size;
+        break;
+    }
+}
+
 } // namespace
 
 usb_handler::usb_handler(QObject *parent)
@@ -385,32 +413,13 @@ void usb_handler::readParameters(ParameterGroup group)
         if (got == 0)
             continue;
         const ResponseCheck check = checkResponse(answer, uint32_t(k), true, row.id, row.size);
-        switch (check.fault) {
-        case Fault::None:
-            std::memcpy(row.value, check.value.constData(), row.size);
-            qCDebug(lcSession) << "Parameter sucessfuly received" << row.id;
-            emit state_updated();
-            break;
-        case Fault::Short:
-            qCDebug(lcSession) << "Recv short answer" << answer.size();
-            break;
-        case Fault::WrongType:
-            qCDebug(lcSession) << "Recv wrong message type" << check.got;
-            break;
-        case Fault::WrongUuid:
-            qCDebug(lcSession) << "Recv wrong UUID" << check.got;
-            break;
-        case Fault::ErrorCode:
-            qCDebug(lcSession) << "Recv error code" << check.got;
-            break;
-        case Fault::WrongId:
-            qCDebug(lcSession) << "Recv wrong parameter ID" << check.got;
-            break;
-        case Fault::WrongSize:
-            qCDebug(lcSession) << "Recv wrong parameter size" << check.got;
-            qCDebug(lcSession) << "Must be" << row.size;
-            break;
+        if (check.fault != Fault::None) {
+            logRejected(check, answer, "parameter", row.size);
+            continue;
         }
+        std::memcpy(row.value, check.value.constData(), row.size);
+        qCDebug(lcSession) << "Parameter sucessfuly received" << row.id;
+        emit state_updated();
     }
     emit bar_percentage(0);
 }
@@ -430,55 +439,23 @@ int usb_handler::readSetting(uint16_t id, uint16_t subId, uint uuid)
     if (got == 0)
         return 0;
     const ResponseCheck check = checkResponse(answer, wireUuid, true, id, size);
-    switch (check.fault) {
-    case Fault::None:
-        if (size > 0)
-            std::memcpy(location, check.value.constData(), size);
-        qCDebug(lcSession) << "Setting sucessfuly received" << id;
-        return 1;
-    case Fault::Short:
-        qCDebug(lcSession) << "Recv short answer" << answer.size();
-        break;
-    case Fault::WrongType:
-        qCDebug(lcSession) << "Recv wrong message type" << check.got;
-        break;
-    case Fault::WrongUuid:
-        qCDebug(lcSession) << "Recv wrong UUID" << check.got;
-        break;
-    case Fault::ErrorCode:
-        qCDebug(lcSession) << "Recv error code" << check.got;
-        break;
-    case Fault::WrongId:
-        qCDebug(lcSession) << "Recv wrong setting ID" << check.got;
-        break;
-    case Fault::WrongSize:
-        qCDebug(lcSession) << "Recv wrong setting size" << check.got;
-        qCDebug(lcSession) << "Must be" << size;
-        break;
+    if (check.fault != Fault::None) {
+        logRejected(check, answer, "setting", size);
+        return 0;
     }
-    return 0;
+    if (size > 0)
+        std::memcpy(location, check.value.constData(), size);
+    qCDebug(lcSession) << "Setting sucessfuly received" << id;
+    return 1;
 }
 
 // The checks shared by writes and commands: type, uuid, result.
 static int judgeAcknowledge(const QByteArray &answer, uint32_t uuid)
 {
     const ResponseCheck check = checkResponse(answer, uuid, false, 0, 0);
-    switch (check.fault) {
-    case Fault::None:
+    if (check.fault == Fault::None)
         return 1;
-    case Fault::WrongType:
-        qCDebug(lcSession) << "Recv wrong message type" << check.got;
-        break;
-    case Fault::WrongUuid:
-        qCDebug(lcSession) << "Recv wrong UUID" << check.got;
-        break;
-    case Fault::ErrorCode:
-        qCDebug(lcSession) << "Recv error code" << check.got;
-        break;
-    default:
-        qCDebug(lcSession) << "Recv short answer" << answer.size();
-        break;
-    }
+    logRejected(check, answer, "setting", 0);
     return 0;
 }
 

@@ -1,0 +1,27 @@
+#include "editors/TreeViewSetup.h"
+
+#include <QStandardItemModel>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTreeView>
+
+namespace TreeViewSetup {
+
+QStandardItemModel *newModel(QObject *holder, QTreeView *view, int columns)
+{
+    auto *model = new QStandardItemModel(0, columns, holder);
+    view->setModel(model);
+    return model;
+}
+
+void useFusionStyle(QTreeView *view)
+{
+    if (view->style()->objectName().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0)
+        return;
+    if (QStyle *fusion = QStyleFactory::create(QStringLiteral("fusion"))) {
+        fusion->setParent(view);
+        view->setStyle(fusion);
+    }
+}
+
+} // namespace TreeViewSetup
