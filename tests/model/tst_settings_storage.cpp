@@ -1,9 +1,14 @@
+#include "model/ParameterTable.h"
 #include "model/SettingsStorage.h"
 
 #include <QtTest>
-#include <cstddef>
+#include <cstring>
 
 namespace {
+
+struct Lookup {
+    int id, subId, size, offset; // offset -1: nothing found
+};
 
 uint8_t *const UNTOUCHED = reinterpret_cast<uint8_t *>(&SettingsStorage) + sizeof(TSettingsStorage);
 
@@ -12,33 +17,23 @@ int offsetOf(const uint8_t *field)
     return int(field - reinterpret_cast<const uint8_t *>(&SettingsStorage));
 }
 
-struct Entry {
-    uint16_t id;
-    uint16_t subId;
-    uint16_t size;
-};
-
-QVector<Entry> enumerateAll()
+// The full enumeration as "id/subId:size"; an entry findSetting disagrees with is marked.
+QStringList enumerateAll()
 {
-    QVector<Entry> entries;
-    for (uint16_t index = 0; index < 1024; ++index) {
-        Entry e{0, 0, 0};
-        uint8_t *location = nullptr;
-        e.size = enumerateSettings(index, &e.id, &e.subId, &location);
-        if (e.size == 0)
-            break;
-        if (e.size != SETTING_SKIP) {
-            uint8_t *found = nullptr;
-            // Every enumerated entry is one findSetting knows, at the same place.
-            if (findSetting(e.id, e.subId, &found) != e.size || found != location)
-                return {};
-        }
-        entries.append(e);
+    QStringList entries;
+    uint16_t id = 0, subId = 0, size = 0;
+    uint8_t *location = nullptr, *found = nullptr;
+    for (uint16_t index = 0; index < 1024 && (size = enumerateSettings(index, &id, &subId, &location)) != 0; ++index) {
+        entries << QString("%1/%2:%3").arg(id).arg(subId).arg(size);
+        if (size != SETTING_SKIP && (findSetting(id, subId, &found) != size || found != location))
+            entries << "differs from findSetting";
     }
     return entries;
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Lookup)
 
 class TstSettingsStorage : public QObject
 {
@@ -49,115 +44,133 @@ private slots:
         SettingsStorage = TSettingsStorage{};
         setCapabilitiesForDeviceType(DEVICE_TYPE_F0);
     }
-    void findSettingEdgeCases_data();
-    void findSettingEdgeCases();
-    void countsAboveTheirRoomAreClamped();
-    void enumeratesFullConfigurationOfTypeF0();
-    void noSensorsSkipsAddModeAndSensorIds();
-    void onlyTypeF0SetsCounts();
+
+    void findSettingEdgeCases_data()
+    {
+        QTest::addColumn<Lookup>("c");
+        const TSettingsStorage &s = SettingsStorage;
+        QTest::newRow("sim past count") << Lookup{3002, 2, 0, -1};
+        QTest::newRow("sim 2") << Lookup{3002, 1, 62, offsetOf(s.sims[1])};
+        QTest::newRow("server past table") << Lookup{3001, 8, 0, -1};
+        QTest::newRow("counter ignores sub-id") << Lookup{2010, 5, 4, offsetOf(s.parameters.traffic[2].sent)};
+        QTest::newRow("received, server 5") << Lookup{2020, 0, 4, offsetOf(s.parameters.traffic[4].received)};
+        QTest::newRow("output needs sub-id 0") << Lookup{1061, 1, 0, -1};
+        QTest::newRow("output 1") << Lookup{1061, 0, 1, offsetOf(s.parameters.digitalOutputs[0])};
+        QTest::newRow("output 2 of 1") << Lookup{1062, 0, 0, -1};
+        QTest::newRow("frequency output 2 of 1") << Lookup{3353, 1, 0, -1};
+        QTest::newRow("pin") << Lookup{3251, 0, 5, offsetOf(s.accessPin)};
+        QTest::newRow("last sensor") << Lookup{3356, 9, 8, offsetOf(s.sensorIds[9])};
+        QTest::newRow("sensor past count") << Lookup{3356, 10, 0, -1};
+        QTest::newRow("unknown id") << Lookup{3000, 0, 0, -1};
+        // Sub-ids are 16 bits: 256 must not fold onto the slot of sub-id 0.
+        QTest::newRow("server 256") << Lookup{3001, 256, 0, -1};
+        QTest::newRow("pin 256") << Lookup{3251, 256, 0, -1};
+    }
+
+    void findSettingEdgeCases()
+    {
+        QFETCH(Lookup, c);
+        // The counts of type F0 are the room; counts above it must give the same answers.
+        for (int pass = 0; pass < 2; ++pass) {
+            uint8_t *location = UNTOUCHED;
+            QCOMPARE(int(findSetting(uint16_t(c.id), uint16_t(c.subId), &location)), c.size);
+            QCOMPARE(location == UNTOUCHED ? -1 : offsetOf(location), c.offset);
+            std::memset(&SettingsStorage.DeviceCapabilities, 255, sizeof(TDeviceCapabilities));
+        }
+    }
+
+    void enumerationOfAFullConfiguration()
+    {
+        // An entry findSetting disagrees with adds a mark, so every size check covers it too.
+        QCOMPARE(SettingsStorage.capabilitiesSet, uint8_t(1));
+        QStringList all = enumerateAll();
+        QCOMPARE(all.size(), 49);
+        QCOMPARE(all[21], QString("3368/0:1"));
+        QCOMPARE(int(enumerateSettings(0xFFFF, nullptr, nullptr, nullptr)), 0);
+
+        // Without sensors the add-sensor flag keeps its place, marked to be skipped.
+        SettingsStorage.DeviceCapabilities.temperatureSensorCount = 0;
+        all = enumerateAll();
+        QCOMPARE(all.size(), 39);
+        QCOMPARE(all[21], QString("3368/0:%1").arg(SETTING_SKIP));
+        QVERIFY(all.filter(QRegularExpression("^3356/")).isEmpty());
+        // The flag itself stays writable: the add-sensor command goes through findSetting.
+        QCOMPARE(int(findSetting(3368, 0, nullptr)), 1);
+
+        SettingsStorage = TSettingsStorage{};
+        setCapabilitiesForDeviceType(0x10);
+        QVERIFY(SettingsStorage.capabilitiesSet == 0 && enumerateAll().size() == 22);
+    }
+
+    void groupBoundsFollowTheScan()
+    {
+        // Group 1 ends before the first 2001; the device-type group is row 0 alone.
+        const int expected[][3] = {{GROUP_SYSTEM, 1, 15}, {GROUP_IO, 16, 43}, {GROUP_NETWORK, 44, 66},
+                                   {GROUP_DEVICE_TYPE, 0, 0}, {9, 0, 0}};
+        for (const auto &e : expected) {
+            uint16_t first = 0xFFFF, last = 0xFFFF;
+            groupBounds(ParameterGroup(e[0]), &first, &last);
+            const QString got = QString("group %1: %2..%3").arg(e[0]).arg(first).arg(last);
+            QVERIFY2(first == e[1] && last == e[2], qPrintable(got));
+        }
+    }
+
+    void parameterRows_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVector<int>>("idSizeType");
+        QTest::newRow("0") << 0 << "Тип устройства" << QVector<int>{1, 1, PARAM_U8};
+        QTest::newRow("7") << 7 << "proto_ver" << QVector<int>{PROTO_VER_ID, 1, PARAM_U8};
+        QTest::newRow("43") << 43 << "Напряжение питания внешних устройств" << QVector<int>{1253, 4, PARAM_FLOAT};
+        QTest::newRow("55") << 55 << "Передано байт на сервер 5" << QVector<int>{2016, 4, PARAM_U32};
+        QTest::newRow("past the end") << int(PARAMETER_COUNT) << QString() << QVector<int>{0, 0, 0};
+        QTest::newRow("before the start") << -1 << QString() << QVector<int>{0, 0, 0};
+    }
+
+    void parameterRows()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, name);
+        QFETCH(QVector<int>, idSizeType);
+        const ParameterDescriptor &d = parameterRow(row);
+        QCOMPARE((QVector<int>{d.id, d.size, d.type}), idSizeType);
+        QCOMPARE(parameterName(row), name);
+        QCOMPARE(parameterRowOfId(d.id), d.id ? row : -1);
+        initConstantParameters();
+        if (d.id == PROTO_VER_ID)
+            QCOMPARE(int(d.value[0]), 1);
+    }
+
+    void parameterFieldsTileTheirSectionAndShareSettings()
+    {
+        // Names are stored as Windows-1251: й at 0xE9, the space ASCII, NUL after the last letter.
+        const QByteArray name = QByteArray::fromHex("d2e8ef20f3f1f2f0eee9f1f2e2e000");
+        QCOMPARE(QByteArray(parameterRow(0).name, name.size()), name);
+
+        // Every row owns its own bytes of the parameter section and no row strays outside it.
+        const auto *base = reinterpret_cast<const uint8_t *>(&SettingsStorage.parameters);
+        QVector<int> owner(int(sizeof(TParameterValues)), -1);
+        for (int row = 0; row < PARAMETER_COUNT; ++row) {
+            const ParameterDescriptor &d = parameterRow(row);
+            const int at = int(d.value - base);
+            QVERIFY2(at >= 0 && at + d.size <= owner.size(), qPrintable(QString::number(row)));
+            for (int i = at; i < at + d.size; ++i) {
+                QVERIFY2(owner[i] == -1, qPrintable(QString::number(row)));
+                owner[i] = row;
+            }
+        }
+        QVERIFY(!owner.contains(-1));
+
+        // Counters and outputs are settings too, at the very same bytes.
+        QVERIFY(parameterRow(parameterRowOfId(2014)).value == SettingsStorage.parameters.traffic[2].received);
+        for (uint16_t id : {1061, 2008, 2010, 2011, 2012, 2014, 2015, 2016, 2019, 2020, 2023}) {
+            uint8_t *location = nullptr;
+            QVERIFY(findSetting(id, 0, &location) != 0);
+            QVERIFY2(location == parameterRow(parameterRowOfId(id)).value, qPrintable(QString::number(id)));
+        }
+    }
 };
-
-void TstSettingsStorage::findSettingEdgeCases_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::addColumn<int>("subId");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<int>("offset");
-    const TSettingsStorage &s = SettingsStorage;
-    QTest::newRow("sim past count") << 3002 << 2 << 0 << -1;
-    QTest::newRow("sim 1") << 3002 << 1 << 62 << offsetOf(s.sims[1]);
-    QTest::newRow("server past table") << 3001 << 8 << 0 << -1;
-    QTest::newRow("server 8") << 3001 << 7 << 35 << offsetOf(s.servers[7]);
-    QTest::newRow("counter ignores sub-id") << 2010 << 5 << 4 << offsetOf(s.parameters.traffic[2].sent);
-    QTest::newRow("received, server 5") << 2020 << 0 << 4 << offsetOf(s.parameters.traffic[4].received);
-    QTest::newRow("output needs sub-id 0") << 1061 << 1 << 0 << -1;
-    QTest::newRow("output 1") << 1061 << 0 << 1 << offsetOf(s.parameters.digitalOutputs[0]);
-    QTest::newRow("output 2 of 1") << 1062 << 0 << 0 << -1;
-    QTest::newRow("pin") << 3251 << 0 << 5 << offsetOf(s.accessPin);
-    QTest::newRow("frequency output") << 3353 << 0 << 1 << offsetOf(s.frequencyOutputs[0]);
-    QTest::newRow("last sensor") << 3356 << 9 << 8 << offsetOf(s.sensorIds[9]);
-    QTest::newRow("phone past count") << 3253 << 10 << 0 << -1;
-    QTest::newRow("unknown id") << 3000 << 0 << 0 << -1;
-    // Sub-ids are 16 bits: 256 must not fold onto the slot of sub-id 0.
-    QTest::newRow("server 256") << 3001 << 256 << 0 << -1;
-    QTest::newRow("hold 256") << 3006 << 256 << 0 << -1;
-    QTest::newRow("pin 256") << 3251 << 256 << 0 << -1;
-    QTest::newRow("add mode 256") << 3368 << 256 << 0 << -1;
-    QTest::newRow("input 256") << 3371 << 256 << 0 << -1;
-}
-
-void TstSettingsStorage::findSettingEdgeCases()
-{
-    QFETCH(int, id);
-    QFETCH(int, subId);
-    QFETCH(int, size);
-    QFETCH(int, offset);
-    uint8_t *location = UNTOUCHED;
-    QCOMPARE(int(findSetting(uint16_t(id), uint16_t(subId), &location)), size);
-    QCOMPARE(location == UNTOUCHED ? -1 : offsetOf(location), offset);
-}
-
-void TstSettingsStorage::countsAboveTheirRoomAreClamped()
-{
-    TDeviceCapabilities &c = SettingsStorage.DeviceCapabilities;
-    c.simCount = c.phoneCount = c.inputCount = c.temperatureSensorCount = 255;
-    c.frequencyOutputCount = c.digitalOutputCount = 255;
-    uint8_t *location = UNTOUCHED;
-    QCOMPARE(int(findSetting(3002, 2, &location)), 0);
-    QCOMPARE(int(findSetting(3253, 10, &location)), 0);
-    QCOMPARE(int(findSetting(3356, 10, &location)), 0);
-    QCOMPARE(int(findSetting(3371, 3, &location)), 0);
-    QCOMPARE(int(findSetting(3353, 1, &location)), 0);
-    QCOMPARE(int(findSetting(1062, 0, &location)), 0);
-    QVERIFY(location == UNTOUCHED);
-    QCOMPARE(enumerateAll().size(), 49);
-    QCOMPARE(boundedCapabilities().simCount, uint8_t(2));
-}
-
-void TstSettingsStorage::enumeratesFullConfigurationOfTypeF0()
-{
-    const QVector<Entry> entries = enumerateAll();
-    QCOMPARE(entries.size(), 49);
-    // The full order is checked on the image; here the seams of the table and the runs.
-    QCOMPARE(entries[21].id, uint16_t(3368));
-    QCOMPARE(entries[21].size, uint16_t(1));
-    QVERIFY(entries[22].id == 3002 && entries[22].subId == 0);
-    QVERIFY(entries[48].id == 3371 && entries[48].subId == 2);
-    uint16_t id = 0;
-    QCOMPARE(int(enumerateSettings(49, &id, nullptr, nullptr)), 0);
-    QCOMPARE(int(enumerateSettings(0xFFFF, &id, nullptr, nullptr)), 0);
-}
-
-void TstSettingsStorage::noSensorsSkipsAddModeAndSensorIds()
-{
-    SettingsStorage.DeviceCapabilities.temperatureSensorCount = 0;
-    const QVector<Entry> entries = enumerateAll();
-    QCOMPARE(entries.size(), 39);
-    QCOMPARE(entries[21].id, uint16_t(3368));
-    QCOMPARE(entries[21].size, SETTING_SKIP);
-    for (const Entry &e : entries)
-        QVERIFY(e.id != 3356);
-    // The flag itself stays writable: the add-sensor command goes through findSetting.
-    QCOMPARE(int(findSetting(3368, 0, nullptr)), 1);
-}
-
-void TstSettingsStorage::onlyTypeF0SetsCounts()
-{
-    SettingsStorage = TSettingsStorage{};
-    setCapabilitiesForDeviceType(0x10);
-    QCOMPARE(SettingsStorage.DeviceCapabilities.phoneCount, uint8_t(0));
-    QCOMPARE(SettingsStorage.capabilitiesSet, uint8_t(0));
-    QCOMPARE(enumerateAll().size(), 22);
-
-    setCapabilitiesForDeviceType(DEVICE_TYPE_F0);
-    const TDeviceCapabilities &c = SettingsStorage.DeviceCapabilities;
-    const QByteArray counts(reinterpret_cast<const char *>(&c), sizeof(c));
-    QCOMPARE(counts, QByteArray::fromHex("02030103000301030a08030a"));
-    QCOMPARE(SettingsStorage.capabilitiesSet, uint8_t(1));
-
-    setCapabilitiesForDeviceType(0x10);
-    QCOMPARE(SettingsStorage.DeviceCapabilities.phoneCount, uint8_t(10));
-}
 
 QTEST_GUILESS_MAIN(TstSettingsStorage)
 #include "tst_settings_storage.moc"

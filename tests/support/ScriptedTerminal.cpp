@@ -3,8 +3,6 @@
 #include "transport/EPacketType.h"
 #include "transport/Packet.h"
 
-
-#include <cerrno>
 #include <poll.h>
 #include <unistd.h>
 
@@ -80,20 +78,8 @@ void ScriptedTerminal::run()
                 m_requests.append(request);
                 script = m_script;
             }
-            const QList<QByteArray> pieces = script ? script(request) : QList<QByteArray>{};
-            for (const QByteArray &piece : pieces) {
-                const char *p = piece.constData();
-                qsizetype left = piece.size();
-                while (left > 0) {
-                    const ssize_t w = ::write(master, p, size_t(left));
-                    if (w < 0 && errno != EAGAIN && errno != EINTR)
-                        break;
-                    if (w > 0) {
-                        p += w;
-                        left -= w;
-                    }
-                }
-            }
+            for (const QByteArray &piece : script ? script(request) : QList<QByteArray>{})
+                m_pty.writeMaster(piece);
         }
     }
 }

@@ -5,6 +5,7 @@
 #include <QMetaObject>
 #include <QTest>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 
@@ -59,25 +60,18 @@ SessionHarness::~SessionHarness()
 void SessionHarness::offerSerialPort(const QString &path, uint16_t vendor, uint16_t product)
 {
     CConfiguratorHandlerPort::setPortLister([path, vendor, product] {
-        TSerialPortCandidate port;
-        port.portName = path;
-        port.hasIdentifiers = true;
-        port.vendorId = vendor;
-        port.productId = product;
-        return QList<TSerialPortCandidate>{port};
+        return QList<TSerialPortCandidate>{{path, true, vendor, product}};
     });
 }
 
 bool SessionHarness::waitConnectedOrFailed(int timeoutMs)
 {
+    const QStringList failures{QStringLiteral("Ошибка авторизации"), QStringLiteral("Ошибка подключения"),
+                               QStringLiteral("Устройство не найдено"), QStringLiteral("Устройство занято другим конфигуратором")};
     (void)QTest::qWaitFor([&] {
         const QStringList texts = m_recorder->statusTexts();
-        return m_recorder->count(QStringLiteral("device_type_received")) > 0
-            || m_recorder->count(QStringLiteral("device_disconnected")) > 0
-            || texts.contains(QStringLiteral("Ошибка авторизации"))
-            || texts.contains(QStringLiteral("Ошибка подключения"))
-            || texts.contains(QStringLiteral("Устройство не найдено"))
-            || texts.contains(QStringLiteral("Устройство занято другим конфигуратором"));
+        return m_recorder->count(QStringLiteral("device_type_received")) > 0 || m_recorder->count(QStringLiteral("device_disconnected")) > 0
+            || std::any_of(failures.begin(), failures.end(), [&](const QString &t) { return texts.contains(t); });
     }, timeoutMs * testTimeScale());
     return m_worker->isConnected() && m_recorder->count(QStringLiteral("device_type_received")) > 0;
 }
@@ -93,9 +87,7 @@ bool SessionHarness::connectUsb(const QString &ptyPath, int timeoutMs)
 
 bool SessionHarness::connectRelay(quint16 port, const QString &deviceId, int timeoutMs)
 {
-    TServerAddress addr;
-    addr.ip = QStringLiteral("127.0.0.1");
-    addr.port = port;
+    const TServerAddress addr{QStringLiteral("127.0.0.1"), port};
     const int lists = m_recorder->count(QStringLiteral("device_list"));
     usb_handler *worker = m_worker;
     post([worker, addr] { worker->update_server_param(addr); });

@@ -10,17 +10,14 @@ SessionRecorder::SessionRecorder(usb_handler *worker, QObject *parent)
 {
     const auto q = Qt::DirectConnection;
     connect(worker, &usb_handler::device_connected, this, [this] { add(QStringLiteral("device_connected")); }, q);
-    connect(worker, &usb_handler::device_disconnected, this,
-            [this](bool lost) { add(QStringLiteral("device_disconnected"), lost); }, q);
-    connect(worker, &usb_handler::status_message, this,
-            [this](const QString &text) { add(QStringLiteral("status_message"), text); }, q);
-    connect(worker, &usb_handler::bar_percentage, this,
-            [this](int pct) { add(QStringLiteral("bar_percentage"), pct); }, q);
+    connect(worker, &usb_handler::device_disconnected, this, [this](bool lost) { add(QStringLiteral("device_disconnected"), lost); }, q);
+    connect(worker, &usb_handler::status_message, this, [this](const QString &text) { add(QStringLiteral("status_message"), text); }, q);
+    connect(worker, &usb_handler::bar_percentage, this, [this](int pct) { add(QStringLiteral("bar_percentage"), pct); }, q);
     connect(worker, &usb_handler::pin_request, this, [this] { add(QStringLiteral("pin_request")); }, q);
     connect(worker, &usb_handler::state_updated, this, [this] { add(QStringLiteral("state_updated")); }, q);
     connect(worker, &usb_handler::settings_updated, this, [this] { add(QStringLiteral("settings_updated")); }, q);
-    connect(worker, &usb_handler::log_data, this,
-            [this](const QByteArray &data) { add(QStringLiteral("log_data"), data); }, q);
+    connect(worker, &usb_handler::log_data, this, [this](const QByteArray &data) { add(QStringLiteral("log_data"), data); }, q);
+    connect(worker, &usb_handler::device_type_received, this, [this] { add(QStringLiteral("device_type_received")); }, q);
     connect(worker, &usb_handler::device_list, this, [this](const QList<TDeviceToConfigInfo> &list) {
         {
             std::lock_guard<std::mutex> lock(m_lock);
@@ -28,8 +25,6 @@ SessionRecorder::SessionRecorder(usb_handler *worker, QObject *parent)
         }
         add(QStringLiteral("device_list"), list.size());
     }, q);
-    connect(worker, &usb_handler::device_type_received, this,
-            [this] { add(QStringLiteral("device_type_received")); }, q);
 }
 
 void SessionRecorder::add(const QString &name, const QVariant &value)
@@ -50,6 +45,15 @@ QList<TDeviceToConfigInfo> SessionRecorder::lastDeviceList() const
     return m_lastList;
 }
 
+QVariantList SessionRecorder::valuesOf(const QString &name) const
+{
+    QVariantList out;
+    for (const Event &e : events())
+        if (e.name == name)
+            out << e.value;
+    return out;
+}
+
 QStringList SessionRecorder::names() const
 {
     QStringList out;
@@ -61,36 +65,30 @@ QStringList SessionRecorder::names() const
 QStringList SessionRecorder::statusTexts() const
 {
     QStringList out;
-    for (const Event &e : events())
-        if (e.name == QLatin1String("status_message"))
-            out << e.value.toString();
+    for (const QVariant &v : valuesOf(QStringLiteral("status_message")))
+        out << v.toString();
     return out;
 }
 
 QList<int> SessionRecorder::percentages() const
 {
     QList<int> out;
-    for (const Event &e : events())
-        if (e.name == QLatin1String("bar_percentage"))
-            out << e.value.toInt();
+    for (const QVariant &v : valuesOf(QStringLiteral("bar_percentage")))
+        out << v.toInt();
     return out;
 }
 
 QByteArray SessionRecorder::logData() const
 {
     QByteArray out;
-    for (const Event &e : events())
-        if (e.name == QLatin1String("log_data"))
-            out += e.value.toByteArray();
+    for (const QVariant &v : valuesOf(QStringLiteral("log_data")))
+        out += v.toByteArray();
     return out;
 }
 
 int SessionRecorder::count(const QString &name) const
 {
-    int n = 0;
-    for (const Event &e : events())
-        n += e.name == name;
-    return n;
+    return valuesOf(name).size();
 }
 
 int SessionRecorder::indexOf(const QString &name, int from) const

@@ -14,9 +14,8 @@
 class usb_handler;
 
 // Records every signal of a worker, in order. The signals are taken as they are emitted, in
-// the worker's thread, under a standard mutex: what the worker wrote before a signal is
-// then visibly ordered before the test's reads that follow seeing it, also for thread
-// checkers that cannot see through Qt's own event queue.
+// the worker's thread, under a standard mutex, so that what the worker wrote before a signal
+// is ordered before the test's reads also for thread checkers blind to Qt's event queue.
 class SessionRecorder : public QObject
 {
     Q_OBJECT
@@ -44,6 +43,7 @@ public:
 
 private:
     void add(const QString &name, const QVariant &value = QVariant());
+    QVariantList valuesOf(const QString &name) const;
 
     mutable std::mutex m_lock;
     QList<Event> m_events;

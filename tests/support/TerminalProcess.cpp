@@ -1,21 +1,10 @@
 #include "support/TerminalProcess.h"
 
+#include "support/RelayProcess.h"
 #include "support/TestTime.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
-
-namespace {
-
-QString simulatorPath()
-{
-    const QString dir = qEnvironmentVariable("TRIVOX_PEERS_DIR");
-    return QDir(dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir)
-        .filePath(QStringLiteral("trivox-terminal-sim"));
-}
-
-} // namespace
 
 TerminalProcess::~TerminalProcess()
 {
@@ -25,7 +14,7 @@ TerminalProcess::~TerminalProcess()
 bool TerminalProcess::start(const QStringList &arguments, int timeoutMs)
 {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(simulatorPath(), arguments);
+    m_process.start(RelayProcess::peersDir() + QStringLiteral("/trivox-terminal-sim"), arguments);
     if (!m_process.waitForStarted(timeoutMs)) {
         m_error = m_process.errorString();
         return false;
@@ -51,8 +40,7 @@ void TerminalProcess::stop()
 void TerminalProcess::readLines()
 {
     m_partial.append(m_process.readAllStandardOutput());
-    int end;
-    while ((end = int(m_partial.indexOf('\n'))) >= 0) {
+    for (int end; (end = m_partial.indexOf('\n')) >= 0;) {
         m_lines.append(QString::fromUtf8(m_partial.left(end)));
         m_matched.append(false);
         m_partial.remove(0, end + 1);
@@ -67,10 +55,9 @@ QStringList TerminalProcess::events()
 
 int TerminalProcess::findUnmatched(const QString &prefix) const
 {
-    for (int i = 0; i < m_lines.size(); ++i) {
+    for (int i = 0; i < m_lines.size(); ++i)
         if (!m_matched[i] && m_lines[i].startsWith(prefix))
             return i;
-    }
     return -1;
 }
 
@@ -108,9 +95,8 @@ bool TerminalProcess::hasEvent(const QString &prefix)
 bool TerminalProcess::control(const QString &line, int timeoutMs)
 {
     m_process.write(line.toUtf8() + '\n');
-    const QString answer =
-        waitForLine({QStringLiteral("OK ") + line, QStringLiteral("ERROR ") + line}, timeoutMs);
-    return answer.startsWith(QLatin1String("OK "));
+    return waitForLine({QStringLiteral("OK ") + line, QStringLiteral("ERROR ") + line}, timeoutMs)
+        .startsWith(QLatin1String("OK "));
 }
 
 QByteArray TerminalProcess::dumpBase(int timeoutMs)

@@ -41,11 +41,12 @@ void ScriptedPeer::run()
     server.listen(QHostAddress::LocalHost, 0);
     m_port = server.serverPort();
     m_listening.release();
-    if (!server.waitForNewConnection(10000)) {
-        m_closed.release();
-        m_finished.release();
+    struct Finish {
+        ScriptedPeer *peer;
+        ~Finish() { peer->m_closed.release(); peer->m_finished.release(); }
+    } finish{this};
+    if (!server.waitForNewConnection(10000))
         return;
-    }
     QTcpSocket *socket = server.nextPendingConnection();
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     const auto pull = [&](int ms) {
@@ -66,8 +67,8 @@ void ScriptedPeer::run()
         }
         case Step::Send:
             socket->write(step.bytes);
-            while (socket->bytesToWrite() > 0 && socket->waitForBytesWritten(5000)) {
-            }
+            while (socket->bytesToWrite() > 0 && socket->waitForBytesWritten(5000))
+                continue;
             break;
         case Step::Go:
             while (!m_go.tryAcquire(10) && !m_stop)
@@ -82,6 +83,4 @@ void ScriptedPeer::run()
     while (!m_stop && socket->state() == QAbstractSocket::ConnectedState)
         pull(20);
     pull(0);
-    m_closed.release();
-    m_finished.release();
 }

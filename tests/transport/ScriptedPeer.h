@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
 #include "support/TestSemaphore.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QThread>
 #include <atomic>
 #include <mutex>
@@ -30,7 +30,6 @@ public:
     void release() { m_go.release(); }
     QByteArray received() const;
     bool scriptDone() const { return m_done; }
-    // Waits until the client has closed its side.
     bool waitForClientClose(int timeoutMs = 5000);
 
 protected:
@@ -38,10 +37,7 @@ protected:
 
 private:
     QList<Step> m_steps;
-    TestSemaphore m_listening;
-    TestSemaphore m_go;
-    TestSemaphore m_closed;
-    TestSemaphore m_finished;
+    TestSemaphore m_listening, m_go, m_closed, m_finished;
     quint16 m_port = 0;
     mutable std::mutex m_lock;
     QByteArray m_received;
