@@ -24,11 +24,6 @@ PromptScript::PromptScript()
     });
 }
 
-PromptScript::~PromptScript()
-{
-    UserPrompts::resetHandlers();
-}
-
 QStringList PromptScript::boxTexts() const
 {
     QStringList texts;

@@ -9,8 +9,8 @@
 
 class select_device_dialog;
 
-// Plays the user for the window under test: records every message box and answers the
-// PIN prompt, the file dialogs and the device selection from its script, so nothing blocks.
+// Plays the user: records every message box and answers the PIN prompt, the file dialogs and
+// the device selection from its script, so nothing blocks.
 class PromptScript
 {
 public:
@@ -21,20 +21,15 @@ public:
     };
 
     PromptScript();
-    ~PromptScript();
-
+    ~PromptScript() { UserPrompts::resetHandlers(); }
     QStringList boxTexts() const;
 
     QList<Box> boxes;
-    // Taken front first; when none is left the prompt counts as cancelled.
-    QStringList pinAnswers;
+    QStringList pinAnswers; // taken front first; none left: the prompt is cancelled
     int pinQuestions = 0;
-    // Empty: a cancelled file dialog.
-    QString fileAnswer;
+    QString fileAnswer; // empty: a cancelled file dialog
     QStringList fileCaptions;
-    // Plays the user on the real selection dialog; unset: the dialog is rejected.
-    std::function<int(select_device_dialog &)> selection;
+    std::function<int(select_device_dialog &)> selection; // unset: the dialog is rejected
     int selections = 0;
-    // Runs while a box is "open", after it has been recorded.
-    std::function<void()> onBox;
+    std::function<void()> onBox; // runs while a box is "open"
 };

@@ -2,15 +2,9 @@
 #include "model/SettingsStorage.h"
 #include "session/usb_handler.h"
 
-#include <QPushButton>
-#include <QSignalMapper>
-#include <QSignalSpy>
-#include <QStandardItemModel>
-#include <QTreeView>
-#include <QtEndian>
 #include <QtTest>
+#include <QtWidgets>
 
-#include <cstring>
 #include <memory>
 
 // Stands in for the main window: the trees drive its output signals.
@@ -33,27 +27,17 @@ QString cell(const QAbstractItemModel *model, int row, int column, const QModelI
 QStringList valueColumn(const QAbstractItemModel *model, const QModelIndex &parent = {})
 {
     QStringList values;
-    for (int row = 0; row < model->rowCount(parent); ++row) {
-        values << cell(model, row, 1, parent);
-        values << valueColumn(model, model->index(row, 0, parent));
-    }
+    for (int row = 0; row < model->rowCount(parent); ++row)
+        values << cell(model, row, 1, parent) << valueColumn(model, model->index(row, 0, parent));
     return values;
 }
 
 QPushButton *button(QWidget *view, const QString &text)
 {
-    for (QPushButton *b : view->findChildren<QPushButton *>()) {
+    for (QPushButton *b : view->findChildren<QPushButton *>())
         if (b->text() == text)
             return b;
-    }
     return nullptr;
-}
-
-void storeFloat(uint8_t *field, float value)
-{
-    quint32 bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    qToLittleEndian(bits, field);
 }
 
 } // namespace
@@ -62,15 +46,114 @@ class TestStateViews : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
+    void init()
+    {
+        SettingsStorage = TSettingsStorage{};
+        setCapabilitiesForDeviceType(DEVICE_TYPE_F0);
+        m_connected = false;
+        m_window = std::make_unique<QWidget>();
+        m_sys = new QTreeView(m_window.get());
+        m_io = new QTreeView(m_window.get());
+        m_net = new QTreeView(m_window.get());
+        m_objects = new QObject(m_window.get());
+        // Never moved to a thread nor run: its slots only raise request flags.
+        m_worker = new usb_handler(m_window.get());
+        m_worker->request_shutdown();
+    }
 
-    void typeF0TreesHaveTheirRows();
-    void emptyBlocksAreLeftOut();
-    void valuesShowNoDataUntilConnected();
-    void outputButtonsSwitchTheIndexedOutput();
+    void typeF0TreesHaveTheirRows()
+    {
+        build();
+        const QAbstractItemModel *sys = m_sys->model();
+        QCOMPARE(sys->rowCount(), 7);
+        const QModelIndex servers = sys->index(4, 0);
+        QCOMPARE(servers.data().toString(), QStringLiteral("Состояние соединений:"));
+        QCOMPARE(sys->rowCount(servers), 7);
+        QCOMPARE(cell(sys, 0, 0, servers), QStringLiteral("Сервер 1 (RS-232)"));
+        QCOMPARE(cell(sys, 3, 0, servers), QStringLiteral("Сервер 4 (RS-485)"));
+        QCOMPARE(cell(sys, 6, 0, servers), QStringLiteral("Сервер 7 (инженерный)"));
+        QVERIFY(m_sys->indexWidget(sys->index(5, 0)) == button(m_sys, QStringLiteral("Рестарт устройства")));
+        QVERIFY(m_sys->indexWidget(sys->index(6, 0)) == button(m_sys, QStringLiteral("Сброс к заводским настройкам")));
+
+        // 3 analog, 3 digital, 1 output, 3 pulse, 3 frequency, internal temperature, supply, 1-Wire group.
+        const QAbstractItemModel *io = m_io->model();
+        QCOMPARE(io->rowCount(), 16);
+        QCOMPARE(io->columnCount(), 4);
+        QCOMPARE(cell(io, 6, 0), QStringLiteral("Цифровой выход 1:  "));
+        QVERIFY(button(m_io, QStringLiteral("Вкл.")));
+        QCOMPARE(cell(io, 15, 0), QStringLiteral("Датчики температуры 1-Wire:"));
+        QCOMPARE(io->rowCount(io->index(15, 0)), 10);
+        QCOMPARE(m_objects->findChildren<QSignalMapper *>().size(), 2);
+
+        const QAbstractItemModel *net = m_net->model();
+        QCOMPARE(net->rowCount(), 5 + 7);
+        QCOMPARE(cell(net, 11, 0), QStringLiteral("Трафик сервер 7: (инженерный)"));
+        QCOMPARE(net->rowCount(net->index(11, 0)), 3);
+        QCOMPARE(m_net->findChildren<QPushButton *>().size(), 7);
+    }
+
+    void emptyBlocksAreLeftOut()
+    {
+        TDeviceCapabilities &counts = SettingsStorage.DeviceCapabilities;
+        counts.digitalOutputCount = 0;
+        counts.temperatureSensorCount = 0;
+        counts.analogInputCount = 0;
+        counts.serverCount = 1;
+        build();
+
+        // 3 digital, 3 pulse, 3 frequency, internal temperature, supply.
+        QCOMPARE(m_io->model()->rowCount(), 11);
+        QCOMPARE(m_io->model()->columnCount(), 3);
+        QVERIFY(m_io->findChildren<QPushButton *>().isEmpty());
+        QVERIFY(m_objects->findChildren<QSignalMapper *>().isEmpty());
+        QCOMPARE(m_sys->model()->rowCount(m_sys->model()->index(4, 0)), 0);
+        QCOMPARE(m_net->model()->rowCount(), 5);
+    }
+
+    void valuesShowNoDataUntilConnected()
+    {
+        qToLittleEndian<quint32>(77, SettingsStorage.parameters.traffic[4].sent);
+        qToLittleEndian<quint32>(88, SettingsStorage.parameters.traffic[4].received);
+        build();
+        const QList<const QAbstractItemModel *> models{m_sys->model(), m_io->model(), m_net->model()};
+        // Every value cell: 4 + 7 servers; 3 + 3 + 1 + 3 + 3 + 2 + 10 sensors; 5 + 2 per server.
+        int shownNoData = 0;
+        for (const QAbstractItemModel *model : models)
+            shownNoData += valueColumn(model).count(QStringLiteral("---"));
+        QCOMPARE(shownNoData, 11 + 25 + 19);
+
+        m_connected = true;
+        for (const QAbstractItemModel *model : models)
+            QVERIFY(!valueColumn(model).contains(QStringLiteral("---")));
+        // Server 5's counters sit in the second block of ids.
+        const QModelIndex server5 = m_net->model()->index(9, 0);
+        QCOMPARE(cell(m_net->model(), 0, 1, server5), QStringLiteral("77"));
+        QCOMPARE(cell(m_net->model(), 1, 1, server5), QStringLiteral("88"));
+    }
+
+    void outputButtonsSwitchTheIndexedOutput()
+    {
+        build();
+        QSignalSpy set(&m_double, &WindowDouble::setDigitalOutput);
+        QSignalSpy reset(&m_double, &WindowDouble::resetDigitalOutput);
+
+        button(m_io, QStringLiteral("Вкл."))->click();
+        QCOMPARE(set.count(), 1);
+        QCOMPARE(set.at(0).at(0).toInt(), 0);
+        QCOMPARE(reset.count(), 0);
+
+        button(m_io, QStringLiteral("Выкл."))->click();
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(reset.at(0).at(0).toInt(), 0);
+        QCOMPARE(set.count(), 1);
+    }
 
 private:
-    void build();
+    void build()
+    {
+        StateViews::build({m_sys, m_io, m_net, nullptr, nullptr, nullptr, m_objects, new QWidget(m_window.get()),
+                           m_worker, &m_double, &m_connected});
+    }
 
     bool m_connected = false;
     std::unique_ptr<QWidget> m_window;
@@ -81,139 +164,6 @@ private:
     QTreeView *m_io = nullptr;
     QTreeView *m_net = nullptr;
 };
-
-void TestStateViews::init()
-{
-    SettingsStorage = TSettingsStorage{};
-    setCapabilitiesForDeviceType(DEVICE_TYPE_F0);
-    m_connected = false;
-    m_window = std::make_unique<QWidget>();
-    m_sys = new QTreeView(m_window.get());
-    m_io = new QTreeView(m_window.get());
-    m_net = new QTreeView(m_window.get());
-    m_objects = new QObject(m_window.get());
-    // Never moved to a thread nor run: its slots only raise request flags.
-    m_worker = new usb_handler(m_window.get());
-    m_worker->request_shutdown();
-}
-
-void TestStateViews::build()
-{
-    auto *widgets = new QWidget(m_window.get());
-    StateViews::build({m_sys, m_io, m_net, nullptr, nullptr, nullptr, m_objects, widgets, m_worker, &m_double,
-                       &m_connected});
-}
-
-void TestStateViews::typeF0TreesHaveTheirRows()
-{
-    build();
-    const QAbstractItemModel *sys = m_sys->model();
-    QCOMPARE(sys->rowCount(), 7);
-    const QModelIndex servers = sys->index(4, 0);
-    QCOMPARE(servers.data().toString(), QStringLiteral("Состояние соединений:"));
-    QCOMPARE(sys->rowCount(servers), 7);
-    QCOMPARE(cell(sys, 0, 0, servers), QStringLiteral("Сервер 1 (RS-232)"));
-    QCOMPARE(cell(sys, 3, 0, servers), QStringLiteral("Сервер 4 (RS-485)"));
-    QCOMPARE(cell(sys, 6, 0, servers), QStringLiteral("Сервер 7 (инженерный)"));
-    QVERIFY(m_sys->indexWidget(sys->index(5, 0)) == button(m_sys, QStringLiteral("Рестарт устройства")));
-    QVERIFY(m_sys->indexWidget(sys->index(6, 0)) == button(m_sys, QStringLiteral("Сброс к заводским настройкам")));
-
-    // 3 analog, 3 digital, 1 output, 3 pulse, 3 frequency, internal temperature, supply, 1-Wire group.
-    const QAbstractItemModel *io = m_io->model();
-    QCOMPARE(io->rowCount(), 16);
-    QCOMPARE(io->columnCount(), 4);
-    QCOMPARE(cell(io, 6, 0), QStringLiteral("Цифровой выход 1:  "));
-    QVERIFY(button(m_io, QStringLiteral("Вкл.")));
-    QCOMPARE(cell(io, 15, 0), QStringLiteral("Датчики температуры 1-Wire:"));
-    QCOMPARE(io->rowCount(io->index(15, 0)), 10);
-    QCOMPARE(m_objects->findChildren<QSignalMapper *>().size(), 2);
-
-    const QAbstractItemModel *net = m_net->model();
-    QCOMPARE(net->rowCount(), 5 + 7);
-    QCOMPARE(cell(net, 11, 0), QStringLiteral("Трафик сервер 7: (инженерный)"));
-    QCOMPARE(net->rowCount(net->index(11, 0)), 3);
-    QCOMPARE(m_net->findChildren<QPushButton *>().size(), 7);
-}
-
-void TestStateViews::emptyBlocksAreLeftOut()
-{
-    TDeviceCapabilities &counts = SettingsStorage.DeviceCapabilities;
-    counts.digitalOutputCount = 0;
-    counts.temperatureSensorCount = 0;
-    counts.analogInputCount = 0;
-    counts.serverCount = 1;
-    build();
-
-    const QAbstractItemModel *io = m_io->model();
-    // 3 digital, 3 pulse, 3 frequency, internal temperature, supply.
-    QCOMPARE(io->rowCount(), 11);
-    QCOMPARE(io->columnCount(), 3);
-    QVERIFY(m_io->findChildren<QPushButton *>().isEmpty());
-    QVERIFY(m_objects->findChildren<QSignalMapper *>().isEmpty());
-    QCOMPARE(m_sys->model()->rowCount(m_sys->model()->index(4, 0)), 0);
-    QCOMPARE(m_net->model()->rowCount(), 5);
-}
-
-void TestStateViews::valuesShowNoDataUntilConnected()
-{
-    auto &p = SettingsStorage.parameters;
-    std::memcpy(p.imei, "356938035643809", 15);
-    qToLittleEndian<quint32>(4321, p.uptime);
-    p.serverState[6][0] = 1;
-    storeFloat(p.externalTemperatures[0], -150.0f);
-    storeFloat(p.supplyVoltage, 12.5f);
-    qToLittleEndian<quint32>(77, p.traffic[4].sent);
-    qToLittleEndian<quint32>(88, p.traffic[4].received);
-    build();
-
-    const QList<const QAbstractItemModel *> models{m_sys->model(), m_io->model(), m_net->model()};
-    // Value cells: 4 + 7 servers; 3 + 3 + 1 + 3 + 3 + 2 + 10 sensors; 5 + 2 per server.
-    const int valueCells = 11 + 25 + 19;
-    int shownNoData = 0;
-    for (const QAbstractItemModel *model : models)
-        shownNoData += valueColumn(model).count(QStringLiteral("---"));
-    QCOMPARE(shownNoData, valueCells);
-
-    m_connected = true;
-    for (const QAbstractItemModel *model : models)
-        QVERIFY(!valueColumn(model).contains(QStringLiteral("---")));
-    const QAbstractItemModel *sys = m_sys->model();
-    QCOMPARE(cell(sys, 0, 1), QStringLiteral("356938035643809"));
-    QCOMPARE(cell(sys, 3, 1), QStringLiteral("4321"));
-    QCOMPARE(cell(sys, 6, 1, sys->index(4, 0)), QStringLiteral("на связи"));
-    QCOMPARE(cell(sys, 0, 1, sys->index(4, 0)), QStringLiteral("нет соединения"));
-    const QAbstractItemModel *io = m_io->model();
-    QCOMPARE(cell(io, 0, 1, io->index(15, 0)), QStringLiteral("нет связи"));
-    QCOMPARE(cell(io, 14, 1), QStringLiteral("12.5"));
-    // Server 5's counters sit in the second block of ids.
-    const QAbstractItemModel *net = m_net->model();
-    QCOMPARE(cell(net, 0, 1, net->index(9, 0)), QStringLiteral("77"));
-    QCOMPARE(cell(net, 1, 1, net->index(9, 0)), QStringLiteral("88"));
-
-    m_connected = false;
-    StateViews::refresh({m_sys, m_io, m_net, nullptr, nullptr, nullptr, m_objects, nullptr, m_worker, &m_double,
-                         &m_connected});
-    QCOMPARE(cell(sys, 0, 1), QStringLiteral("---"));
-}
-
-void TestStateViews::outputButtonsSwitchTheIndexedOutput()
-{
-    build();
-    QSignalSpy set(&m_double, &WindowDouble::setDigitalOutput);
-    QSignalSpy reset(&m_double, &WindowDouble::resetDigitalOutput);
-
-    QPushButton *on = button(m_io, QStringLiteral("Вкл."));
-    QVERIFY(on);
-    on->click();
-    QCOMPARE(set.count(), 1);
-    QCOMPARE(set.at(0).at(0).toInt(), 0);
-    QCOMPARE(reset.count(), 0);
-
-    button(m_io, QStringLiteral("Выкл."))->click();
-    QCOMPARE(reset.count(), 1);
-    QCOMPARE(reset.at(0).at(0).toInt(), 0);
-    QCOMPARE(set.count(), 1);
-}
 
 QTEST_MAIN(TestStateViews)
 #include "test_state_views.moc"

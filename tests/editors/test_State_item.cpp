@@ -53,17 +53,6 @@ private slots:
         QCOMPARE(item.data(Qt::EditRole), QVariant(43));
     }
 
-    void onlyDisplayEditAndBaseRoleAnswer()
-    {
-        State_item label(QStringLiteral("IMEI:"));
-        QCOMPARE(label.text(), QStringLiteral("IMEI:"));
-        label.setData(QStringLiteral("kept"), 255);
-        label.setData(QStringLiteral("tip"), Qt::ToolTipRole);
-        QCOMPARE(label.data(255), QVariant(QStringLiteral("kept")));
-        QVERIFY(!label.data(Qt::ToolTipRole).isValid());
-        QVERIFY(!label.data(Qt::FontRole).isValid());
-    }
-
     void valueByKindAndType_data()
     {
         QTest::addColumn<int>("kind");

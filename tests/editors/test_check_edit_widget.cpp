@@ -4,7 +4,7 @@
 #include <QSpinBox>
 #include <QtTest>
 
-#include <cstring>
+#include <algorithm>
 
 static TCheckEditDesc desc(uint8_t *value, int type, bool hasCheck, bool hasSpin, int min = 0, int max = 100)
 {
@@ -27,11 +27,10 @@ private slots:
     {
         uint8_t bytes[2] = {5, 0xEE};
         check_edit_widget w(desc(bytes, 1, true, false));
-        auto *box = w.findChild<QCheckBox *>();
-        QVERIFY(box->isChecked());
+        QVERIFY(w.findChild<QCheckBox *>()->isChecked());
         QCOMPARE(bytes[0], uint8_t(1));
         QCOMPARE(bytes[1], uint8_t(0xEE));
-        box->click();
+        w.findChild<QCheckBox *>()->click();
         QCOMPARE(bytes[0], uint8_t(0));
     }
 
@@ -39,10 +38,9 @@ private slots:
     {
         uint8_t hold[2] = {0, 0};
         check_edit_widget w(desc(hold, 2, false, true, 1, 65000));
-        auto *spin = w.findChild<QSpinBox *>();
-        QCOMPARE(spin->value(), 1);
+        QCOMPARE(w.findChild<QSpinBox *>()->value(), 1);
         QCOMPARE(hold[0], uint8_t(0));
-        spin->setValue(300);
+        w.findChild<QSpinBox *>()->setValue(300);
         QCOMPARE(QByteArray(reinterpret_cast<char *>(hold), 2), QByteArray::fromHex("2c01"));
 
         // Above the range the display moves from the minimum, so the clamped value is stored.
@@ -80,15 +78,18 @@ private slots:
         QCOMPARE(bytes[0], uint8_t(0));
     }
 
+    // The combo box stores through the same integer helper.
     void widthsAreLittleEndianAndTruncated_data()
     {
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("value");
         QTest::addColumn<QByteArray>("expected");
         QTest::newRow("u8 truncated") << 1 << 0x1234 << QByteArray::fromHex("34eeeeee");
+        QTest::newRow("type 7 is one byte") << 7 << 0x1FF << QByteArray::fromHex("ffeeeeee");
         QTest::newRow("u16 truncated") << 2 << 0x12345 << QByteArray::fromHex("4523eeee");
         QTest::newRow("u32") << 3 << 0x01020304 << QByteArray::fromHex("04030201");
         QTest::newRow("u32 of -1") << 3 << -1 << QByteArray::fromHex("ffffffff");
+        QTest::newRow("text type holds no integer") << 5 << 7 << QByteArray::fromHex("eeeeeeee");
     }
 
     void widthsAreLittleEndianAndTruncated()
@@ -98,7 +99,7 @@ private slots:
         QFETCH(QByteArray, expected);
         uint8_t bytes[4] = {0, 0, 0, 0};
         check_edit_widget w(desc(bytes, type, false, true, 0, 0));
-        std::memset(bytes, 0xEE, sizeof bytes);
+        std::fill(bytes, bytes + 4, 0xEE);
         w.Update_setting(value);
         QCOMPARE(QByteArray(reinterpret_cast<char *>(bytes), 4), expected);
     }
