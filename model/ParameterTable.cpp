@@ -198,36 +198,34 @@ QString parameterName(int row)
     return row >= 0 && row < names.size() ? names.at(row) : decodeName(row);
 }
 
+// How each group's bounds are found: the row holding firstId starts it; the row holding
+// lastId, moved by lastOffset, ends it (the I/O group ends before the network's first row).
+struct GroupScan {
+    uint16_t firstId;
+    uint16_t lastId;
+    int lastOffset;
+};
+
+constexpr GroupScan GROUP_SCANS[] = {
+    {2, 24, 0},       // GROUP_SYSTEM
+    {1001, 2001, -1}, // GROUP_IO
+    {2001, 2023, 0},  // GROUP_NETWORK
+    {1, 1, 0},        // GROUP_DEVICE_TYPE: id 1 is row 0, which is never scanned
+};
+
 void groupBounds(ParameterGroup group, uint16_t *first, uint16_t *last)
 {
     uint16_t f = 0;
     uint16_t l = 0;
-    // Row 0 is never examined, so the device-type group stays at row 0.
-    for (uint16_t k = 1; k < PARAMETER_COUNT; ++k) {
-        const uint16_t id = TABLE[k].id;
-        switch (group) {
-        case GROUP_SYSTEM:
-            if (id == 2)
+    if (group >= 0 && group < int(std::size(GROUP_SCANS))) {
+        const GroupScan &scan = GROUP_SCANS[group];
+        // Row 0 is never examined, so the device-type group stays at row 0.
+        for (uint16_t k = 1; k < PARAMETER_COUNT; ++k) {
+            const uint16_t id = TABLE[k].id;
+            if (id == scan.firstId)
                 f = k;
-            if (id == 24)
-                l = k;
-            break;
-        case GROUP_IO:
-            if (id == 1001)
-                f = k;
-            if (id == 2001)
-                l = k - 1;
-            break;
-        case GROUP_NETWORK:
-            if (id == 2001)
-                f = k;
-            if (id == 2023)
-                l = k;
-            break;
-        case GROUP_DEVICE_TYPE:
-            if (id == 1)
-                f = l = k;
-            break;
+            if (id == scan.lastId)
+                l = uint16_t(k + scan.lastOffset);
         }
     }
     if (first)
