@@ -3,7 +3,7 @@
 
 #include "model/SettingsStorage.h"
 #include "session/usb_handler.h"
-#include "support/ScriptedTerminal.h"
+#include "support/ScriptedPeer.h"
 #include "support/SessionHarness.h"
 #include "transport/EPacketType.h"
 #include "transport/Packet.h"
@@ -17,7 +17,7 @@ namespace {
 uint8_t typeOf(const QByteArray &frame) { return uint8_t(frame.at(2)); }
 
 // Accepts exactly this PIN and answers every read with device type F0.
-ScriptedTerminal::Script acceptPin(const QByteArray &pin)
+ScriptedPeer::Script acceptPin(const QByteArray &pin)
 {
     return [pin](const QByteArray &request) -> QList<QByteArray> {
         if (typeOf(request) == PACKET_AUTH)
@@ -31,13 +31,6 @@ ScriptedTerminal::Script acceptPin(const QByteArray &pin)
         payload.append("\x01\xF0", 2);
         return {Packet::assemble(PACKET_RESPONSE, payload)};
     };
-}
-
-TDeviceToConnect usbDevice()
-{
-    TDeviceToConnect dev{};
-    dev.via_server = 0;
-    return dev;
 }
 
 } // namespace
@@ -57,30 +50,28 @@ private slots:
 
     void wrongPinAsksAgainAndRightPinConnects()
     {
-        ScriptedTerminal terminal;
-        terminal.setScript(acceptPin("1234"));
+        ScriptedPeer terminal(ScriptedPeer::Pty, acceptPin("1234"));
         SessionHarness session;
-        SessionRecorder &recorder = session.recorder();
         QVERIFY(!session.connectUsb(terminal.slavePath()));
         QCOMPARE(terminal.requests().value(0), Packet::assembleWithLength(4, PACKET_AUTH, "7390"));
-        QStringList texts = recorder.statusTexts();
+        QStringList texts = session.statusTexts();
         QVERIFY(texts.contains(QStringLiteral("Введен неверный пин-код")));
         QCOMPARE(texts.indexOf(QStringLiteral("Ошибка авторизации")), texts.indexOf(QStringLiteral("Введен неверный пин-код")) + 1);
-        QCOMPARE(recorder.count(QStringLiteral("pin_request")), 1);
-        QCOMPARE(recorder.count(QStringLiteral("device_disconnected")), 0);
+        QCOMPARE(session.count(QStringLiteral("pin_request")), 1);
+        QCOMPARE(session.count(QStringLiteral("device_disconnected")), 0);
         QVERIFY(!session.worker()->port()->isOpen());
 
-        recorder.clear();
+        session.clear();
         session.inWorker([&session] { session.worker()->on_device_pin(QStringLiteral("1234")); });
-        session.worker()->start_connection(usbDevice());
+        session.worker()->start_connection(TDeviceToConnect{});
         QVERIFY(session.waitConnectedOrFailed(5000));
         QCOMPARE(terminal.requests().value(1), Packet::assembleWithLength(4, PACKET_AUTH, "1234"));
         QCOMPARE(SettingsStorage.parameters.deviceType[0], uint8_t(0xF0));
-        texts = recorder.statusTexts();
+        texts = session.statusTexts();
         QCOMPARE(texts.first(), QStringLiteral("Поиск устройства"));
         QVERIFY(texts.contains(QStringLiteral("Устройство найдено, авторизация")));
         QCOMPARE(texts.last(), QStringLiteral("Устройство подключено"));
-        QVERIFY(recorder.indexOf(QStringLiteral("device_connected")) < recorder.indexOf(QStringLiteral("device_type_received")));
+        QVERIFY(session.indexOf(QStringLiteral("device_connected")) < session.indexOf(QStringLiteral("device_type_received")));
     }
 
     void failedAuthorizationIsNotConnected_data()
@@ -96,20 +87,17 @@ private slots:
     {
         QFETCH(bool, authorized);
         QFETCH(int, lost);
-        ScriptedTerminal terminal;
-        if (authorized)
-            terminal.setScript(ScriptedTerminal::withAuth({}));
+        ScriptedPeer terminal(ScriptedPeer::Pty, authorized ? ScriptedPeer::withAuth({}) : ScriptedPeer::Script());
         SessionHarness session;
         QVERIFY(!session.connectUsb(terminal.slavePath()));
         QTest::qWait(100);
-        SessionRecorder &recorder = session.recorder();
-        const QStringList texts = recorder.statusTexts();
+        const QStringList texts = session.statusTexts();
         if (!authorized)
             QCOMPARE(texts.indexOf(QStringLiteral("Ошибка авторизации")), texts.indexOf(QStringLiteral("Устройство не отвечает")) + 1);
         QVERIFY(texts.contains(QStringLiteral("Ошибка авторизации")) != authorized);
-        QCOMPARE(recorder.count(QStringLiteral("pin_request")), 0);
-        QCOMPARE(recorder.count(QStringLiteral("device_disconnected")), lost);
-        QCOMPARE(recorder.count(QStringLiteral("device_type_received")), 0);
+        QCOMPARE(session.count(QStringLiteral("pin_request")), 0);
+        QCOMPARE(session.count(QStringLiteral("device_disconnected")), lost);
+        QCOMPARE(session.count(QStringLiteral("device_type_received")), 0);
         QVERIFY(!texts.contains(QStringLiteral("Устройство подключено")));
         QVERIFY(!session.worker()->isConnected());
     }
@@ -119,8 +107,7 @@ private slots:
 #if defined(__SANITIZE_THREAD__)
         QSKIP("A queued call's argument crosses Qt's event queue, which the thread checker cannot follow");
 #endif
-        ScriptedTerminal terminal;
-        terminal.setScript(acceptPin("4321"));
+        ScriptedPeer terminal(ScriptedPeer::Pty, acceptPin("4321"));
         SessionHarness session;
         SessionHarness::offerSerialPort(terminal.slavePath());
         // Both requests land while the worker is busy; its next pass must see the new PIN
@@ -128,7 +115,7 @@ private slots:
         session.inWorker([&session] {
             QMetaObject::invokeMethod(session.worker(), "on_device_pin", Qt::QueuedConnection,
                                       Q_ARG(QString, QStringLiteral("4321")));
-            session.worker()->start_connection(usbDevice());
+            session.worker()->start_connection(TDeviceToConnect{});
             session.worker()->main_loop();
         });
         QVERIFY(session.waitConnectedOrFailed(5000));
@@ -139,32 +126,30 @@ private slots:
     {
         SessionHarness session;
         session.worker()->stop_connection();
-        QVERIFY(session.recorder().waitForStatus(QStringLiteral("Устройство отключено")));
-        QCOMPARE(session.recorder().count(QStringLiteral("device_disconnected")), 1);
-        QCOMPARE(session.recorder().events().at(session.recorder().indexOf(QStringLiteral("device_disconnected"))).value.toBool(), false);
+        QVERIFY(session.waitForStatus(QStringLiteral("Устройство отключено")));
+        QCOMPARE(session.count(QStringLiteral("device_disconnected")), 1);
+        QVERIFY(!session.lost());
     }
 
     void stopAndStartTogetherStopFirstThenSearch()
     {
-        ScriptedTerminal terminal;
-        terminal.setScript(acceptPin("7390"));
+        ScriptedPeer terminal(ScriptedPeer::Pty, acceptPin("7390"));
         SessionHarness session;
         SessionHarness::offerSerialPort(terminal.slavePath());
         session.inWorker([&session] {
-            session.worker()->start_connection(usbDevice());
+            session.worker()->start_connection(TDeviceToConnect{});
             session.worker()->stop_connection();
             session.worker()->main_loop();
         });
-        QVERIFY(session.recorder().waitFor(QStringLiteral("device_type_received")));
+        QVERIFY(session.waitFor(QStringLiteral("device_type_received")));
         QVERIFY(session.worker()->isConnected());
-        const QStringList texts = session.recorder().statusTexts();
+        const QStringList texts = session.statusTexts();
         QVERIFY(texts.indexOf(QStringLiteral("Устройство отключено")) < texts.indexOf(QStringLiteral("Поиск устройства")));
     }
 
     void requestsWhileDisconnectedAreDropped()
     {
-        ScriptedTerminal terminal;
-        terminal.setScript(acceptPin("7390"));
+        ScriptedPeer terminal(ScriptedPeer::Pty, acceptPin("7390"));
         SessionHarness session;
         session.worker()->on_download_settings();
         session.worker()->on_reset_device();

@@ -31,12 +31,6 @@ private:
                                + terminalOptions);
     }
 
-    static bool lostFlag(SessionHarness &session)
-    {
-        const int i = session.recorder().indexOf(QStringLiteral("device_disconnected"));
-        return i >= 0 && session.recorder().events().at(i).value.toBool();
-    }
-
 private slots:
     void init()
     {
@@ -60,7 +54,7 @@ private slots:
         std::memcpy(&mcc, SettingsStorage.parameters.mcc, 2);
         QCOMPARE(mcc, uint16_t(250));
         session.worker()->on_download_settings();
-        QVERIFY(session.recorder().waitForStatus(QStringLiteral("Настройки загружены"), 8000));
+        QVERIFY(session.waitForStatus(QStringLiteral("Настройки загружены"), 8000));
         QVERIFY(session.worker()->isConnected());
         QVERIFY(relay->waitForEvent(QStringLiteral("PING_ANSWER"), 3));
     }
@@ -73,22 +67,22 @@ private slots:
 
         SessionHarness second;
         QVERIFY(!second.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
-        QVERIFY(second.recorder().statusTexts().contains(QStringLiteral("Устройство занято другим конфигуратором")));
+        QVERIFY(second.statusTexts().contains(QStringLiteral("Устройство занято другим конфигуратором")));
 
         // Stopping sends the close notification, which frees the terminal.
         first.stop();
         QVERIFY(relay->waitForEvent(QStringLiteral("UNBOUND TRX-0007")));
         QVERIFY(!first.worker()->port()->isOpen());
         relay->control(QStringLiteral("refuse TRX-0007 1"));
-        second.recorder().clear();
+        second.clear();
         QVERIFY(!second.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
-        QVERIFY(second.recorder().statusTexts().contains(QStringLiteral("Ошибка подключения")));
+        QVERIFY(second.statusTexts().contains(QStringLiteral("Ошибка подключения")));
 
         TDeviceToConnect missing{};
         std::memcpy(missing.info.device_id, "TRX-9999", 8);
         missing.via_server = 1;
         second.worker()->start_connection(missing);
-        QVERIFY(second.recorder().waitForStatus(QStringLiteral("Устройство не найдено")));
+        QVERIFY(second.waitForStatus(QStringLiteral("Устройство не найдено")));
         QVERIFY(!second.worker()->isConnected());
     }
 
@@ -98,8 +92,8 @@ private slots:
         TServerAddress addr{QStringLiteral("127.0.0.1"), 1};
         usb_handler *worker = session.worker();
         session.post([worker, addr] { worker->update_server_param(addr); });
-        QVERIFY(session.recorder().waitForStatus(QStringLiteral("Невозможно соединиться с сервером")));
-        QCOMPARE(session.recorder().count(QStringLiteral("device_list")), 0);
+        QVERIFY(session.waitForStatus(QStringLiteral("Невозможно соединиться с сервером")));
+        QCOMPARE(session.count(QStringLiteral("device_list")), 0);
     }
 
     void terminalLeavingTheRelayEndsTheSession()
@@ -108,8 +102,8 @@ private slots:
         SessionHarness session;
         QVERIFY(session.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
         relay->control(QStringLiteral("drop TRX-0007"));
-        QVERIFY(session.recorder().waitFor(QStringLiteral("device_disconnected")));
-        QVERIFY(lostFlag(session));
+        QVERIFY(session.waitFor(QStringLiteral("device_disconnected")));
+        QVERIFY(session.lost());
         QVERIFY(!session.worker()->isConnected());
     }
 
@@ -122,11 +116,11 @@ private slots:
         const QByteArray before(reinterpret_cast<const char *>(&SettingsStorage), offsetof(TSettingsStorage, parameters));
         QVERIFY(terminal->control(QStringLiteral("set drop-after-chunks 3")));
         session.worker()->on_download_settings();
-        QVERIFY(session.recorder().waitFor(QStringLiteral("device_disconnected"), 8000));
-        QVERIFY(lostFlag(session));
-        QVERIFY(session.recorder().statusTexts().contains(QStringLiteral("Ошибка загрузк настроек")));
+        QVERIFY(session.waitFor(QStringLiteral("device_disconnected"), 8000));
+        QVERIFY(session.lost());
+        QVERIFY(session.statusTexts().contains(QStringLiteral("Ошибка загрузк настроек")));
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(&SettingsStorage), before.size()), before);
-        QCOMPARE(session.recorder().count(QStringLiteral("settings_updated")), 0);
+        QCOMPARE(session.count(QStringLiteral("settings_updated")), 0);
     }
 
     void restartAnsweredBeforeTheLinkDropsIsNoLoss()
@@ -134,13 +128,13 @@ private slots:
         QVERIFY(startPeers({}));
         SessionHarness session;
         QVERIFY(session.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
-        session.recorder().clear();
+        session.clear();
         session.worker()->on_reset_device();
-        QVERIFY(session.recorder().waitFor(QStringLiteral("device_disconnected")));
+        QVERIFY(session.waitFor(QStringLiteral("device_disconnected")));
         QTest::qWait(200);
-        QCOMPARE(session.recorder().count(QStringLiteral("device_disconnected")), 1);
-        QVERIFY(!lostFlag(session));
-        QVERIFY(session.recorder().statusTexts().contains(
+        QCOMPARE(session.count(QStringLiteral("device_disconnected")), 1);
+        QVERIFY(!session.lost());
+        QVERIFY(session.statusTexts().contains(
             QStringLiteral("Отправлена команда на перезагрузку устройства - устройство отключено")));
     }
 };

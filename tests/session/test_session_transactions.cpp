@@ -6,8 +6,9 @@
 #include "session/TerminalFrames.h"
 #include "session/usb_handler.h"
 #include "support/LogCapture.h"
-#include "support/ScriptedTerminal.h"
+#include "support/ScriptedPeer.h"
 #include "support/SessionHarness.h"
+#include "support/TestTime.h"
 #include "transport/EPacketType.h"
 #include "transport/Packet.h"
 
@@ -85,7 +86,7 @@ QByteArray record(uint16_t id, uint16_t subId, const QByteArray &value)
 }
 
 // Serves `file` to file requests, echoing the length asked for.
-ScriptedTerminal::Script serveFile(const QByteArray &file, uint32_t announced)
+ScriptedPeer::Script serveFile(const QByteArray &file, uint32_t announced)
 {
     return [file, announced](const QByteArray &request) -> QList<QByteArray> {
         if (typeOf(request) != PACKET_GET_FILE)
@@ -95,7 +96,7 @@ ScriptedTerminal::Script serveFile(const QByteArray &file, uint32_t announced)
     };
 }
 
-ScriptedTerminal::Script always(const QByteArray &answer)
+ScriptedPeer::Script always(const QByteArray &answer)
 {
     return [answer](const QByteArray &) { return QList<QByteArray>{answer}; };
 }
@@ -107,7 +108,7 @@ class SessionTransactionsTest : public QObject
     Q_OBJECT
 
 private:
-    ScriptedTerminal *terminal = nullptr;
+    ScriptedPeer *terminal = nullptr;
     SessionHarness *session = nullptr;
 
     QList<QByteArray> requestsOfType(uint8_t type) const
@@ -119,21 +120,18 @@ private:
         return out;
     }
     usb_handler *worker() const { return session->worker(); }
-    SessionRecorder &recorder() const { return session->recorder(); }
-    bool lostFlag() const { return recorder().events().value(recorder().indexOf(QStringLiteral("device_disconnected"))).value.toBool(); }
 
 private slots:
     void init()
     {
         std::memset(&SettingsStorage, 0, sizeof SettingsStorage);
         setCapabilitiesForDeviceType(DEVICE_TYPE_F0);
-        terminal = new ScriptedTerminal;
+        terminal = new ScriptedPeer(ScriptedPeer::Pty, answerRightly);
         QVERIFY(terminal->isValid());
-        terminal->setScript(answerRightly);
         session = new SessionHarness;
-        QVERIFY2(session->connectUsb(terminal->slavePath()), qPrintable(recorder().statusTexts().join(QStringLiteral(", "))));
+        QVERIFY2(session->connectUsb(terminal->slavePath()), qPrintable(session->statusTexts().join(", ")));
         terminal->clearRequests();
-        recorder().clear();
+        session->clear();
     }
 
     void cleanup()
@@ -171,7 +169,7 @@ private slots:
             QCOMPARE(uint8_t(r.at(7)), uint8_t(3));
             QCOMPARE(r.size(), 17);
         }
-        QCOMPARE(recorder().percentages(), progress);
+        QCOMPARE(session->percentages(), progress);
         if (group == GROUP_SYSTEM)
             QCOMPARE(int(SettingsStorage.parameters.protoVer[0]), 1);
     }
@@ -216,7 +214,7 @@ private slots:
         worker()->on_irq();
         session->inWorker([this] { worker()->readParameters(GROUP_IO); });
         QCOMPARE(requestsOfType(PACKET_REQUEST).size(), 0);
-        QCOMPARE(recorder().percentages(), QList<int>{0});
+        QCOMPARE(session->percentages(), QList<int>{0});
 
         // Raised while the third row is in flight: no fourth row.
         auto raised = std::make_shared<std::atomic<bool>>(false);
@@ -239,8 +237,8 @@ private slots:
         terminal->setScript({});
         session->inWorker([this] { worker()->readParameters(GROUP_SYSTEM); });
         QCOMPARE(requestsOfType(PACKET_REQUEST).size(), 1);
-        QCOMPARE(recorder().count(QStringLiteral("device_disconnected")), 1);
-        QVERIFY(lostFlag());
+        QCOMPARE(session->count(QStringLiteral("device_disconnected")), 1);
+        QVERIFY(session->lost());
         QVERIFY(!worker()->isConnected());
         QVERIFY(!worker()->port()->isOpen());
     }
@@ -274,7 +272,7 @@ private slots:
         int second = 0;
         session->inWorker([&] { first = worker()->readSetting(3251, 0, 0); });
         QCOMPARE(first, -1);
-        QTest::qWait(500 * SessionHarness::timeScale());
+        QTest::qWait(500 * testTimeScale());
         session->inWorker([&] { second = worker()->readSetting(3251, 0, 0); });
         QCOMPARE(second, 1);
         QCOMPARE(SettingsStorage.accessPin[0], uint8_t(0x02));
@@ -341,11 +339,11 @@ private slots:
         // A successful restart ends the session in order, not as a loss.
         const bool restarted = job == 3;
         QCOMPARE(worker()->isConnected(), !restarted);
-        QCOMPARE(recorder().count(QStringLiteral("device_disconnected")), restarted ? 1 : 0);
+        QCOMPARE(session->count(QStringLiteral("device_disconnected")), restarted ? 1 : 0);
         if (restarted) {
-            QVERIFY(!lostFlag());
+            QVERIFY(!session->lost());
             QVERIFY(!worker()->port()->isOpen());
-            QVERIFY(recorder().statusTexts().contains(QStringLiteral("Отправлена команда на перезагрузку устройства - устройство отключено")));
+            QVERIFY(session->statusTexts().contains(QStringLiteral("Отправлена команда на перезагрузку устройства - устройство отключено")));
         }
     }
 
@@ -382,9 +380,9 @@ private slots:
             QCOMPARE(int(Packet::readU32(sent.at(i), 13)), offset);
             QCOMPARE(int(Packet::readU16(sent.at(i), 17)), lengths.at(i));
         }
-        QCOMPARE(recorder().count(QStringLiteral("log_data")), lengths.size());
-        QCOMPARE(recorder().logData(), file);
-        QCOMPARE(recorder().percentages(), progress);
+        QCOMPARE(session->count(QStringLiteral("log_data")), lengths.size());
+        QCOMPARE(session->logData(), file);
+        QCOMPARE(session->percentages(), progress);
     }
 
     void baseParseSkipsUnknownAndStopsAtTruncatedRecord()
@@ -404,8 +402,8 @@ private slots:
         QCOMPARE(SettingsStorage.sims[1][0], uint8_t(0));
         QVERIFY(log.contains(QStringLiteral("Setting id=3002, subid=5 not found")));
         QVERIFY(log.contains(QStringLiteral("Error setting 3252 recv size: 2, while real_size is: 1")));
-        QVERIFY(recorder().statusTexts().contains(QStringLiteral("Настройки загружены")));
-        QCOMPARE(recorder().count(QStringLiteral("settings_updated")), 1);
+        QVERIFY(session->statusTexts().contains(QStringLiteral("Настройки загружены")));
+        QCOMPARE(session->count(QStringLiteral("settings_updated")), 1);
     }
 
     void uploadIsSplitInto485ByteChunks_data()
@@ -442,9 +440,9 @@ private slots:
             joined += c.mid(19, lengths.at(i));
         }
         QCOMPARE(joined, data);
-        QCOMPARE(recorder().percentages(), progress);
+        QCOMPARE(session->percentages(), progress);
         if (size == 1000)
-            QVERIFY(recorder().statusTexts().contains(QStringLiteral("Передача фрагмента 2 из 3")));
+            QVERIFY(session->statusTexts().contains(QStringLiteral("Передача фрагмента 2 из 3")));
     }
 
     void transferAnswersAreJudged_data()
@@ -484,7 +482,7 @@ private slots:
         QVERIFY2(log.contains(line), qPrintable(log.lines().join('\n')));
         QCOMPARE(requestsOfType(upload ? PACKET_CHUNK : PACKET_GET_FILE).size(), expected ? 2 : 1);
         if (!upload)
-            QCOMPARE(recorder().percentages(), QList<int>{0});
+            QCOMPARE(session->percentages(), QList<int>{0});
     }
 
     void firmwareUpload_data()
@@ -515,14 +513,14 @@ private slots:
                 worker()->on_download_log();
             worker()->main_loop();
         });
-        QVERIFY(recorder().statusTexts().contains(status));
+        QVERIFY(session->statusTexts().contains(status));
         QCOMPARE(requestsOfType(PACKET_CHUNK).size(), sent ? 3 : 0);
         QCOMPARE(requestsOfType(PACKET_GET_FILE).size(), 0);
         QCOMPARE(worker()->isConnected(), !sent);
         if (sent)
-            QVERIFY(!lostFlag());
+            QVERIFY(!session->lost());
         else
-            QVERIFY(recorder().statusTexts().contains(QStringLiteral("Ошибка загрузки прошивки")));
+            QVERIFY(session->statusTexts().contains(QStringLiteral("Ошибка загрузки прошивки")));
     }
 };
 

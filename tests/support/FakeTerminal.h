@@ -1,27 +1,28 @@
 #pragma once
 
-#include <QByteArray>
-#include <QThread>
-#include <atomic>
+#include "support/ScriptedPeer.h"
+#include "transport/EPacketType.h"
+#include "transport/Packet.h"
+#include "transport/RelayCodec.h"
 
-// The least of a terminal behind the relay stand-in: registers with its record, answers
-// PACKET_AUTH with the payload byte 1 and echoes every PACKET_REQUEST payload in a
-// PACKET_RESPONSE. Runs in a thread of its own so the code under test may block.
-class FakeTerminal : public QThread
+// The least of a terminal behind the relay: registers with its record, accepts any PIN and
+// echoes every request's payload in a response.
+class FakeTerminal : public ScriptedPeer
 {
 public:
-    FakeTerminal(quint16 relayTerminalPort, const QByteArray &id, const QByteArray &name);
-    ~FakeTerminal() override;
+    FakeTerminal(quint16 relayTerminalPort, const QByteArray &id, const QByteArray &name)
+        : ScriptedPeer(Connect, withAuth(echo), relayTerminalPort)
+    {
+        send(Packet::assemble(PACKET_CONNECT_TO_DEVICE, RelayCodec::recordBytes(RelayCodec::makeRecord(id, name))));
+    }
 
-    int closeNotifications() const { return m_closes; }
-
-protected:
-    void run() override;
+    int closeNotifications() const { return count(PACKET_CLOSE_SOCKET); }
 
 private:
-    quint16 m_port;
-    QByteArray m_id;
-    QByteArray m_name;
-    std::atomic<bool> m_stop{false};
-    std::atomic<int> m_closes{0};
+    static QList<QByteArray> echo(const QByteArray &frame)
+    {
+        if (uint8_t(frame.at(2)) != PACKET_REQUEST)
+            return {};
+        return {Packet::assemble(PACKET_RESPONSE, RelayCodec::payloadOf(frame))};
+    }
 };

@@ -1,38 +1,24 @@
 #pragma once
 
-#include <QByteArray>
-#include <QProcess>
-#include <QString>
-#include <QStringList>
+#include "support/PeerProcess.h"
 
-// The relay stand-in as a child process on free loopback ports; killed on destruction.
-class RelayProcess
+// The relay stand-in on free loopback ports.
+class RelayProcess : public PeerProcess
 {
 public:
     explicit RelayProcess(const QStringList &options = {});
-    ~RelayProcess();
 
     // True once both listeners have reported their ports.
     bool isReady() const { return m_configuratorPort != 0 && m_terminalPort != 0; }
     quint16 configuratorPort() const { return m_configuratorPort; }
     quint16 terminalPort() const { return m_terminalPort; }
 
-    // Event lines printed so far.
-    QStringList events();
     // Waits until `line` has been printed `times` times in all.
     bool waitForEvent(const QString &line, int times = 1, int timeoutMs = 5000);
-    // Sends a control line ("ping", "drop <id>", ...).
-    void control(const QString &line);
-
-    // Where the stand-in peers are: $TRIVOX_PEERS_DIR, else next to the build's binaries.
-    static QString peersDir();
+    // Sends a control line ("ping", "drop <id>", ...); none is answered.
+    void control(const QString &line) { write(line); }
 
 private:
-    void collect();
-
-    QProcess m_process;
-    QByteArray m_partial;
-    QStringList m_lines;
     quint16 m_configuratorPort = 0;
     quint16 m_terminalPort = 0;
 };

@@ -7,27 +7,41 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <mutex>
 
-int SessionHarness::timeScale()
+void WorkerJobs::post(std::function<void()> job)
 {
-    return testTimeScale();
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_jobs.push_back(std::move(job));
+    }
+    QMetaObject::invokeMethod(this, "runPending", Qt::QueuedConnection);
+}
+
+void WorkerJobs::runPending()
+{
+    for (;;) {
+        std::unique_lock<std::mutex> lock(m_lock);
+        if (m_jobs.empty())
+            return;
+        const std::function<void()> job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        lock.unlock();
+        job();
+    }
 }
 
 TSessionTimeouts SessionHarness::fastSessionTimeouts()
 {
     TSessionTimeouts t;
-    t.replyMs = 1500 * timeScale();
-    t.fileReplyMs = 1500 * timeScale();
+    t.replyMs = t.fileReplyMs = 1500 * testTimeScale();
     return t;
 }
 
 TTransportTimeouts SessionHarness::fastTransportTimeouts()
 {
     TTransportTimeouts t;
-    t.serverConnectMs = 1000 * timeScale();
-    t.socketWaitMs = 2000 * timeScale();
-    t.relayAnswerMs = 2000 * timeScale();
+    t.serverConnectMs = 1000 * testTimeScale();
+    t.socketWaitMs = t.relayAnswerMs = 2000 * testTimeScale();
     return t;
 }
 
@@ -39,7 +53,23 @@ SessionHarness::SessionHarness(const TSessionTimeouts &session, const TTransport
     m_worker = new usb_handler;
     m_worker->setTimeouts(session);
     m_worker->port()->setTimeouts(transport);
-    m_recorder = new SessionRecorder(m_worker);
+    usb_handler *w = m_worker;
+    const auto q = Qt::DirectConnection;
+    QObject::connect(w, &usb_handler::device_connected, w, [this] { add("device_connected"); }, q);
+    QObject::connect(w, &usb_handler::device_disconnected, w, [this](bool lost) { add("device_disconnected", lost); }, q);
+    QObject::connect(w, &usb_handler::status_message, w, [this](const QString &text) { add("status_message", text); }, q);
+    QObject::connect(w, &usb_handler::bar_percentage, w, [this](int pct) { add("bar_percentage", pct); }, q);
+    QObject::connect(w, &usb_handler::pin_request, w, [this] { add("pin_request"); }, q);
+    QObject::connect(w, &usb_handler::settings_updated, w, [this] { add("settings_updated"); }, q);
+    QObject::connect(w, &usb_handler::log_data, w, [this](const QByteArray &data) { add("log_data", data); }, q);
+    QObject::connect(w, &usb_handler::device_type_received, w, [this] { add("device_type_received"); }, q);
+    QObject::connect(w, &usb_handler::device_list, w, [this](const QList<TDeviceToConfigInfo> &list) {
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_lastList = list;
+        }
+        add("device_list", list.size());
+    }, q);
     m_jobs = new WorkerJobs(m_worker);
     m_worker->moveToThread(&m_thread);
     QObject::connect(&m_thread, &QThread::started, m_worker, &usb_handler::main_loop);
@@ -53,62 +83,127 @@ SessionHarness::~SessionHarness()
     inWorker([worker] { worker->shutdown(); });
     if (m_thread.wait(10000))
         delete m_worker;
-    delete m_recorder;
     CConfiguratorHandlerPort::setPortLister({});
 }
 
-void SessionHarness::offerSerialPort(const QString &path, uint16_t vendor, uint16_t product)
+void SessionHarness::add(const QString &name, const QVariant &value)
 {
-    CConfiguratorHandlerPort::setPortLister([path, vendor, product] {
-        return QList<TSerialPortCandidate>{{path, true, vendor, product}};
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_events.append({name, value});
+}
+
+QVariantList SessionHarness::values(const QString &signal) const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    QVariantList out;
+    for (const auto &e : m_events)
+        if (e.first == signal)
+            out << e.second;
+    return out;
+}
+
+QStringList SessionHarness::names() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    QStringList out;
+    for (const auto &e : m_events)
+        out << e.first;
+    return out;
+}
+
+QStringList SessionHarness::statusTexts() const
+{
+    QStringList out;
+    for (const QVariant &v : values("status_message"))
+        out << v.toString();
+    return out;
+}
+
+QList<int> SessionHarness::percentages() const
+{
+    QList<int> out;
+    for (const QVariant &v : values("bar_percentage"))
+        out << v.toInt();
+    return out;
+}
+
+QByteArray SessionHarness::logData() const
+{
+    QByteArray out;
+    for (const QVariant &v : values("log_data"))
+        out += v.toByteArray();
+    return out;
+}
+
+void SessionHarness::clear()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_events.clear();
+}
+
+bool SessionHarness::waitFor(const QString &signal, int timeoutMs, int times)
+{
+    return QTest::qWaitFor([&] { return count(signal) >= times; }, timeoutMs * testTimeScale());
+}
+
+bool SessionHarness::waitForStatus(const QString &text, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return statusTexts().contains(text); }, timeoutMs * testTimeScale());
+}
+
+void SessionHarness::offerSerialPort(const QString &path)
+{
+    CConfiguratorHandlerPort::setPortLister([path] {
+        return QList<TSerialPortCandidate>{{path, true, CConfiguratorHandlerPort::USB_VENDOR_ID, CConfiguratorHandlerPort::USB_PRODUCT_ID}};
     });
 }
 
 bool SessionHarness::waitConnectedOrFailed(int timeoutMs)
 {
-    const QStringList failures{QStringLiteral("Ошибка авторизации"), QStringLiteral("Ошибка подключения"),
-                               QStringLiteral("Устройство не найдено"), QStringLiteral("Устройство занято другим конфигуратором")};
+    const QStringList failures{"Ошибка авторизации", "Ошибка подключения", "Устройство не найдено",
+                               "Устройство занято другим конфигуратором"};
     (void)QTest::qWaitFor([&] {
-        const QStringList texts = m_recorder->statusTexts();
-        return m_recorder->count(QStringLiteral("device_type_received")) > 0 || m_recorder->count(QStringLiteral("device_disconnected")) > 0
+        const QStringList texts = statusTexts();
+        return count("device_type_received") > 0 || count("device_disconnected") > 0
             || std::any_of(failures.begin(), failures.end(), [&](const QString &t) { return texts.contains(t); });
     }, timeoutMs * testTimeScale());
-    return m_worker->isConnected() && m_recorder->count(QStringLiteral("device_type_received")) > 0;
+    return m_worker->isConnected() && count("device_type_received") > 0;
 }
 
 bool SessionHarness::connectUsb(const QString &ptyPath, int timeoutMs)
 {
     offerSerialPort(ptyPath);
-    TDeviceToConnect dev{};
-    dev.via_server = 0;
-    m_worker->start_connection(dev);
+    m_worker->start_connection(TDeviceToConnect{});
     return waitConnectedOrFailed(timeoutMs);
 }
 
 bool SessionHarness::connectRelay(quint16 port, const QString &deviceId, int timeoutMs)
 {
-    const TServerAddress addr{QStringLiteral("127.0.0.1"), port};
-    const int lists = m_recorder->count(QStringLiteral("device_list"));
+    const TServerAddress address{QStringLiteral("127.0.0.1"), port};
+    const int lists = count("device_list");
     usb_handler *worker = m_worker;
-    post([worker, addr] { worker->update_server_param(addr); });
-    if (!m_recorder->waitFor(QStringLiteral("device_list"), timeoutMs, lists + 1))
+    post([worker, address] { worker->update_server_param(address); });
+    if (!waitFor("device_list", timeoutMs, lists + 1))
         return false;
-    for (const TDeviceToConfigInfo &info : m_recorder->lastDeviceList()) {
-        if (deviceIdText(info) != deviceId)
-            continue;
-        TDeviceToConnect dev{};
-        dev.info = info;
-        dev.via_server = 1;
-        m_worker->start_connection(dev);
-        return waitConnectedOrFailed(timeoutMs);
+    std::unique_lock<std::mutex> lock(m_lock);
+    const QList<TDeviceToConfigInfo> list = m_lastList;
+    lock.unlock();
+    for (const TDeviceToConfigInfo &info : list) {
+        if (deviceIdText(info) == deviceId) {
+            m_worker->start_connection(TDeviceToConnect{info, 1});
+            return waitConnectedOrFailed(timeoutMs);
+        }
     }
     return false;
 }
 
+void SessionHarness::post(std::function<void()> f)
+{
+    m_jobs->post(std::move(f));
+}
+
 void SessionHarness::inWorker(const std::function<void()> &f)
 {
-    // Waited for with standard primitives rather than a blocking queued call, so that
-    // thread checkers see the worker's writes ordered before the caller's reads.
     std::mutex lock;
     std::condition_variable finished;
     bool done = false;
@@ -122,18 +217,8 @@ void SessionHarness::inWorker(const std::function<void()> &f)
     finished.wait(guard, [&] { return done; });
 }
 
-void SessionHarness::post(std::function<void()> f)
-{
-    m_jobs->post(std::move(f));
-}
-
-void SessionHarness::queued(const char *slot)
-{
-    QMetaObject::invokeMethod(m_worker, slot, Qt::QueuedConnection);
-}
-
 void SessionHarness::stop(int timeoutMs)
 {
     m_worker->stop_connection();
-    m_recorder->waitForStatus(QStringLiteral("Устройство отключено"), timeoutMs);
+    waitForStatus(QStringLiteral("Устройство отключено"), timeoutMs);
 }

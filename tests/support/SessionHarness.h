@@ -1,19 +1,42 @@
 #pragma once
 
 #include "session/usb_handler.h"
-#include "support/SessionRecorder.h"
-#include "support/WorkerJobs.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QThread>
-#include <functional>
+#include <QVariant>
 
-// Runs the real worker in a thread of its own, as the window does, and drives it through
-// its slots. Time limits are short so that a silent peer costs a second, not ten.
+#include <deque>
+#include <functional>
+#include <mutex>
+
+// Runs queued functions in the thread it lives in. It is called by name, so that nothing of the
+// functions crosses Qt's event queue: they wait under a standard mutex.
+class WorkerJobs : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    void post(std::function<void()> job);
+
+private slots:
+    void runPending();
+
+private:
+    std::mutex m_lock;
+    std::deque<std::function<void()>> m_jobs;
+};
+
+// Runs the real worker in a thread of its own, as the window does, and records its signals in
+// order. The signals are taken as emitted, in the worker's thread, and work for the worker goes
+// through a queue, both under a standard mutex: thread checkers blind to Qt's event queue then
+// still see what one side wrote before the other reads it. Time limits are short so that a
+// silent peer costs a second, not ten.
 class SessionHarness
 {
 public:
-    static int timeScale();
     static TSessionTimeouts fastSessionTimeouts();
     static TTransportTimeouts fastTransportTimeouts();
 
@@ -22,27 +45,43 @@ public:
     ~SessionHarness();
 
     usb_handler *worker() const { return m_worker; }
-    SessionRecorder &recorder() { return *m_recorder; }
+    SessionHarness &recorder() { return *this; } // the records, as older callers reach them
+
+    // The recorded signals by name ("status_message", "device_disconnected", ...).
+    QVariantList values(const QString &signal) const;
+    int count(const QString &signal) const { return values(signal).size(); }
+    int indexOf(const QString &signal) const { return names().indexOf(signal); }
+    QStringList names() const;
+    QStringList statusTexts() const;
+    QList<int> percentages() const;
+    QByteArray logData() const;
+    // The first disconnection was reported as a lost link.
+    bool lost() const { return values(QStringLiteral("device_disconnected")).value(0).toBool(); }
+    void clear();
+    // Processes events until the signal has been seen `times` times in all, or the limit.
+    bool waitFor(const QString &signal, int timeoutMs = 5000, int times = 1);
+    bool waitForStatus(const QString &text, int timeoutMs = 5000);
 
     // The USB search finds this path as the terminal's port.
-    static void offerSerialPort(const QString &path, uint16_t vendor = 0x0483, uint16_t product = 0x5740);
-
+    static void offerSerialPort(const QString &path);
     // Full connections; true once the device type has been read.
     bool connectUsb(const QString &ptyPath, int timeoutMs = 8000);
     bool connectRelay(quint16 port, const QString &deviceId, int timeoutMs = 8000);
     bool waitConnectedOrFailed(int timeoutMs);
 
-    // Runs f in the worker's thread and waits for it (for calling transactions directly).
-    void inWorker(const std::function<void()> &f);
     // Runs f in the worker's thread later, as a queued slot call would.
     void post(std::function<void()> f);
-    // A slot call as the window's queued connections make it.
-    void queued(const char *slot);
+    // Runs f in the worker's thread and waits for it (for calling transactions directly).
+    void inWorker(const std::function<void()> &f);
     void stop(int timeoutMs = 5000);
 
 private:
+    void add(const QString &name, const QVariant &value = QVariant());
+
     QThread m_thread;
     usb_handler *m_worker = nullptr;
-    SessionRecorder *m_recorder = nullptr;
+    mutable std::mutex m_lock;
+    QList<QPair<QString, QVariant>> m_events;
+    QList<TDeviceToConfigInfo> m_lastList;
     WorkerJobs *m_jobs = nullptr;
 };

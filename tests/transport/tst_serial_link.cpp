@@ -1,4 +1,4 @@
-#include "support/PtyPair.h"
+#include "support/ScriptedPeer.h"
 #include "transport/CConfiguratorHandlerPort.h"
 #include "transport/EPacketType.h"
 #include "transport/Packet.h"
@@ -17,7 +17,7 @@ class SerialLinkTest : public QObject
 {
     Q_OBJECT
 
-    static TSerialPortCandidate usb(const PtyPair &pty, uint16_t product = CConfiguratorHandlerPort::USB_PRODUCT_ID)
+    static TSerialPortCandidate usb(const ScriptedPeer &pty, uint16_t product = CConfiguratorHandlerPort::USB_PRODUCT_ID)
     {
         return {pty.slavePath(), true, CConfiguratorHandlerPort::USB_VENDOR_ID, product};
     }
@@ -53,11 +53,11 @@ private slots:
     {
         QFETCH(QList<int>, products);
         QFETCH(int, chosen);
-        std::vector<std::unique_ptr<PtyPair>> ptys;
+        std::vector<std::unique_ptr<ScriptedPeer>> ptys;
         QList<TSerialPortCandidate> ports;
         for (int product : products) {
-            ptys.emplace_back(new PtyPair);
-            QVERIFY(ptys.back()->isOpen());
+            ptys.emplace_back(new ScriptedPeer(ScriptedPeer::Pty));
+            QVERIFY(ptys.back()->isValid());
             ports << usb(*ptys.back(), uint16_t(product ? product : CConfiguratorHandlerPort::USB_PRODUCT_ID));
             ports.last().hasIdentifiers = product != 0;
         }
@@ -70,26 +70,29 @@ private slots:
         QCOMPARE(port.kind(), CONNECTION_SERIAL);
         QByteArray probe("probe");
         QCOMPARE(port.write(probe, 5), uint64_t(5));
+        QVERIFY(ptys[size_t(chosen)]->waitForReceived(5, 2000));
+        QTest::qWait(50);
         for (int i = 0; i < int(ptys.size()); ++i)
-            QCOMPARE(ptys[size_t(i)]->readMaster(5, i == chosen ? 2000 : 50), i == chosen ? probe : QByteArray());
+            QCOMPARE(ptys[size_t(i)]->received(), i == chosen ? probe : QByteArray());
     }
 
     void requestAndAnswerInPieces()
     {
-        PtyPair pty;
+        ScriptedPeer pty(ScriptedPeer::Pty);
         offer({usb(pty)});
         CConfiguratorHandlerPort port;
         QCOMPARE(port.findDevice(), CONNECT_OK);
 
         QByteArray auth = Packet::assembleWithLength(4, PACKET_AUTH, "7390");
         QCOMPARE(port.write(auth, uint64_t(auth.size())), uint64_t(auth.size()));
-        QCOMPARE(pty.readMaster(auth.size(), 2000), auth);
+        QVERIFY(pty.waitForReceived(auth.size(), 2000));
+        QCOMPARE(pty.received(), auth);
 
         const QByteArray answer = Packet::assemble(PACKET_AUTH, QByteArray(1, '\1'));
-        pty.writeMaster(answer.left(4));
+        pty.send(answer.left(4));
         std::thread later([&pty, &answer] {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            pty.writeMaster(answer.mid(4));
+            pty.send(answer.mid(4));
         });
         QByteArray got;
         while (got.size() < answer.size() && port.waitForReadyRead(2000))
@@ -100,12 +103,12 @@ private slots:
 
     void unpluggedPortStopsTheWait()
     {
-        PtyPair pty;
+        ScriptedPeer pty(ScriptedPeer::Pty);
         offer({usb(pty)});
         CConfiguratorHandlerPort port;
         QCOMPARE(port.findDevice(), CONNECT_OK);
 
-        pty.closeMaster();
+        pty.hangUp();
         QElapsedTimer clock;
         clock.start();
         QVERIFY(!port.waitForReadyRead(3000));
@@ -115,7 +118,7 @@ private slots:
 
     void closeAfterUsbLeavesRelaySocket()
     {
-        PtyPair pty;
+        ScriptedPeer pty(ScriptedPeer::Pty);
         offer({usb(pty)});
         QTcpServer relay;
         CConfiguratorHandlerPort port;
@@ -131,7 +134,7 @@ private slots:
 
     void relayCloseDoesNotEndUsbSession()
     {
-        PtyPair pty;
+        ScriptedPeer pty(ScriptedPeer::Pty);
         offer({usb(pty)});
         QTcpServer relay;
         CConfiguratorHandlerPort port;
