@@ -5,8 +5,9 @@ class QTreeView;
 class QWidget;
 class usb_handler;
 
-// What the builders of the six trees need from the window. The holders parent every model,
-// mapper and embedded widget of one build, so dropping them drops the whole build.
+// What the builders of the six trees need from the window. The holders parent every model
+// and mapper of one build, so dropping them drops the build; an embedded widget starts under
+// widgetHolder and moves into its view, which deletes it when the model is replaced.
 struct TViewsContext {
     QTreeView *sysView;
     QTreeView *ioView;
