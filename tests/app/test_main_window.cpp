@@ -329,7 +329,7 @@ private slots:
         QCOMPARE(refreshes.count(), 0);
     }
 
-    void aboutTextAppearsOnce()
+    void aboutShowsTitleVersionAndBuildTimeOnce()
     {
         MainWindow w;
         for (int i = 0; i < 3; ++i)
@@ -338,7 +338,17 @@ private slots:
         const QList<AboutDialog *> dialogs = w.findChildren<AboutDialog *>();
         QCOMPARE(dialogs.size(), 1);
         QVERIFY(dialogs.at(0)->isVisible());
-        QCOMPARE(dialogs.at(0)->findChild<QPlainTextEdit *>()->toPlainText().count(TITLE), 1);
+        QCOMPARE(dialogs.at(0)->windowTitle(), QStringLiteral("О программе"));
+        const QStringList lines = dialogs.at(0)->findChild<QPlainTextEdit *>()->toPlainText().split('\n');
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.at(0), TITLE + ". ");
+        QCOMPARE(lines.at(1), QStringLiteral("Версия программы: 1.2.5"));
+        const QRegularExpression form("^Дата сборки программы: ([A-Z][a-z]{2} \\d{1,2} \\d{4}) в (\\d\\d:\\d\\d:\\d\\d)$");
+        const auto stamp = form.match(lines.at(2));
+        QVERIFY2(stamp.hasMatch(), qPrintable(lines.at(2)));
+        const QDate built = QLocale::c().toDate(stamp.captured(1), "MMM d yyyy");
+        QVERIFY(built.isValid() && built <= QDate::currentDate());
+        QVERIFY(QTime::fromString(stamp.captured(2), "HH:mm:ss").isValid());
     }
 
 private:
