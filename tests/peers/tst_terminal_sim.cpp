@@ -16,7 +16,8 @@
 
 using namespace TerminalFrames;
 
-// Raw frames against the stand-in terminal over its pty.
+// Raw frames against the stand-in terminal over its pty: the refusals the other tests rely on
+// it to make. Its files' contents are checked where the program reads and writes them.
 class tst_terminal_sim : public QObject
 {
     Q_OBJECT
@@ -92,30 +93,6 @@ private slots:
         QCOMPARE(Packet::readU32(answer, RESPONSE_UUID), 0x01020304u);
         QCOMPARE(at(answer, RESPONSE_RESULT), 1);
         QCOMPARE(at(answer, RESPONSE_VALUE), 0xF0);
-    }
-
-    void baseDownloadMatchesTheTerminalsSettings()
-    {
-        QCOMPARE(at(exchange(authRequest("7390")), 3), 1);
-        const QByteArray expected = m_terminal.dumpBase();
-        QVERIFY(expected.size() > 232);
-        QByteArray file;
-        uint32_t total = 0;
-        uint16_t wanted = 232;
-        do {
-            const QByteArray answer = exchange(fileRequest("BASE", uint32_t(file.size()), wanted));
-            QVERIFY(answer.size() >= 24);
-            QCOMPARE(at(answer, 2), int(PACKET_FILE_DATA));
-            QCOMPARE(Packet::readU16(answer, FILE_CHUNK_LENGTH), wanted);
-            QCOMPARE(at(answer, FILE_RESULT), 0);
-            if (file.isEmpty())
-                total = Packet::readU32(answer, FILE_SIZE_OFFSET);
-            file.append(answer.mid(FILE_DATA, answer.size() - 24));
-            wanted = uint16_t(qMin<uint32_t>(total - qMin<uint32_t>(total, uint32_t(file.size())), 232));
-        } while (uint32_t(file.size()) < total);
-        QCOMPARE(file, expected);
-        QCOMPARE(at(exchange(fileRequest("BASE", total + 1, 232)), FILE_RESULT), int(GET_FILE_OUT_OF_DATA));
-        QCOMPARE(at(exchange(fileRequest("NOPE", 0, 232)), FILE_RESULT), int(GET_FILE_MEMORY_ERROR));
     }
 
     void settingsUploadIsAppliedOnlyWithAGoodCode()

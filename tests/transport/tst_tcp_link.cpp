@@ -9,64 +9,70 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <memory>
+
 // The TCP receive path and close behaviour, against a relay played on loopback.
 class TcpLinkTest : public QObject
 {
     Q_OBJECT
 
-    static bool connectThrough(CConfiguratorHandlerPort &port, const ScriptedPeer &peer)
-    {
-        TTransportTimeouts timeouts;
-        timeouts.relayAnswerMs = 2000;
-        port.setTimeouts(timeouts);
-        return port.updateServerParameters({QStringLiteral("127.0.0.1"), peer.port()})
-            && port.findDevice({RelayCodec::makeRecord("TRX-1", "t"), 1}) == CONNECT_OK;
-    }
     static QByteArray answer(const QByteArray &body) { return Packet::assemble(PACKET_RESPONSE, body); }
 
+    // Every case but one starts bound to a terminal through a relay that binds at once.
+    std::unique_ptr<ScriptedPeer> m_peer;
+    std::unique_ptr<CConfiguratorHandlerPort> m_port;
+
 private slots:
+    void init()
+    {
+        m_peer = std::make_unique<ScriptedPeer>(ScriptedPeer::Tcp, ScriptedPeer::binding());
+        m_port = std::make_unique<CConfiguratorHandlerPort>();
+        TTransportTimeouts timeouts;
+        timeouts.relayAnswerMs = 2000;
+        m_port->setTimeouts(timeouts);
+        QVERIFY(m_port->updateServerParameters({QStringLiteral("127.0.0.1"), m_peer->port()}));
+        QCOMPARE(m_port->findDevice({RelayCodec::makeRecord("TRX-1", "t"), 1}), CONNECT_OK);
+    }
+
+    void cleanup()
+    {
+        m_port.reset();
+        m_peer.reset();
+    }
+
     void packetSplitOverArrivals()
     {
         const QByteArray packet = answer("split answer");
-        ScriptedPeer peer(ScriptedPeer::Tcp, ScriptedPeer::binding());
-        CConfiguratorHandlerPort port;
-        QVERIFY(connectThrough(port, peer));
 
-        peer.send(packet.left(5));
-        QTRY_COMPARE(port.bufferedBytes(), 5);
-        QVERIFY(port.readAll().isEmpty());
-        peer.send(packet.mid(5));
-        QVERIFY(port.waitForReadyRead(2000));
-        QCOMPARE(port.readAll(), packet);
-        QCOMPARE(port.bufferedBytes(), 0);
+        m_peer->send(packet.left(5));
+        QTRY_COMPARE(m_port->bufferedBytes(), 5);
+        QVERIFY(m_port->readAll().isEmpty());
+        m_peer->send(packet.mid(5));
+        QVERIFY(m_port->waitForReadyRead(2000));
+        QCOMPARE(m_port->readAll(), packet);
+        QCOMPARE(m_port->bufferedBytes(), 0);
     }
 
     void severalPacketsInOneArrivalWithPing()
     {
         const QByteArray a = answer("first"), b = answer("second");
-        ScriptedPeer peer(ScriptedPeer::Tcp, ScriptedPeer::binding());
-        CConfiguratorHandlerPort port;
-        QVERIFY(connectThrough(port, peer));
 
-        peer.send(RelayCodec::pingPacket() + a + RelayCodec::pingPacket() + b);
-        QVERIFY(port.waitForReadyRead(2000));
-        QCOMPARE(port.readAll(), a + b);
-        QVERIFY(peer.waitForReceived(64 + 56));
-        QCOMPARE(peer.received().mid(64), RelayCodec::pingAnswerPacket() + RelayCodec::pingAnswerPacket());
+        m_peer->send(RelayCodec::pingPacket() + a + RelayCodec::pingPacket() + b);
+        QVERIFY(m_port->waitForReadyRead(2000));
+        QCOMPARE(m_port->readAll(), a + b);
+        QVERIFY(m_peer->waitForReceived(64 + 56));
+        QCOMPARE(m_peer->received().mid(64), RelayCodec::pingAnswerPacket() + RelayCodec::pingAnswerPacket());
     }
 
     void corruptedPacketDoesNotBlockTheNextOne()
     {
         QByteArray bad = answer("corrupted");
         bad[5] = 'X';
-        ScriptedPeer peer(ScriptedPeer::Tcp, ScriptedPeer::binding());
-        CConfiguratorHandlerPort port;
         LogCapture capture;
-        QVERIFY(connectThrough(port, peer));
 
-        peer.send(bad + answer("good"));
-        QVERIFY(port.waitForReadyRead(2000));
-        QCOMPARE(port.readAll(), answer("good"));
+        m_peer->send(bad + answer("good"));
+        QVERIFY(m_port->waitForReadyRead(2000));
+        QCOMPARE(m_port->readAll(), answer("good"));
         QVERIFY(capture.contains(QStringLiteral("WARNING Invalid CRC!")));
     }
 
@@ -83,52 +89,43 @@ private slots:
         QByteArray garbage(4 << 20, char(0xFF));
         if (!impossibleLengths)
             QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(garbage.data()), garbage.size() / 4);
-        ScriptedPeer peer(ScriptedPeer::Tcp, ScriptedPeer::binding());
-        CConfiguratorHandlerPort port;
-        QVERIFY(connectThrough(port, peer));
 
-        peer.send(garbage);
+        m_peer->send(garbage);
         int largest = 0;
         do {
-            port.waitForReadyRead(20);
-            largest = qMax(largest, port.bufferedBytes());
-        } while (!peer.allSent());
-        port.waitForReadyRead(100);
-        QVERIFY(port.readAll().size() <= CConfiguratorHandlerPort::RX_BUFFER_LIMIT);
-        QVERIFY2(qMax(largest, port.bufferedBytes()) < Packet::MAX_TCP_PACKET, QByteArray::number(largest).constData());
+            m_port->waitForReadyRead(20);
+            largest = qMax(largest, m_port->bufferedBytes());
+        } while (!m_peer->allSent());
+        m_port->waitForReadyRead(100);
+        QVERIFY(m_port->readAll().size() <= CConfiguratorHandlerPort::RX_BUFFER_LIMIT);
+        QVERIFY2(qMax(largest, m_port->bufferedBytes()) < Packet::MAX_TCP_PACKET, QByteArray::number(largest).constData());
     }
 
     void terminalPacketsQueueUntilRead()
     {
         const QByteArray a = answer("a"), b = answer("b");
-        ScriptedPeer peer(ScriptedPeer::Tcp, ScriptedPeer::binding());
-        CConfiguratorHandlerPort port;
-        QVERIFY(connectThrough(port, peer));
 
-        peer.send(a);
-        QVERIFY(port.waitForReadyRead(2000));
-        peer.send(b);
+        m_peer->send(a);
+        QVERIFY(m_port->waitForReadyRead(2000));
+        m_peer->send(b);
         // The next request goes out while b arrives; b must stay queued behind a.
         QByteArray request = Packet::assemble(PACKET_REQUEST, "next");
-        QCOMPARE(port.write(request, uint64_t(request.size())), uint64_t(request.size()));
-        QVERIFY(peer.waitForReceived(64 + 11));
+        QCOMPARE(m_port->write(request, uint64_t(request.size())), uint64_t(request.size()));
+        QVERIFY(m_peer->waitForReceived(64 + 11));
         QByteArray got;
-        QTRY_COMPARE(got += port.readAll(), a + b);
+        QTRY_COMPARE(got += m_port->readAll(), a + b);
     }
 
     void discardInputDropsUnreadAnswer()
     {
-        ScriptedPeer peer(ScriptedPeer::Tcp, ScriptedPeer::binding());
-        CConfiguratorHandlerPort port;
-        QVERIFY(connectThrough(port, peer));
 
-        peer.send(answer("late"));
+        m_peer->send(answer("late"));
         QTest::qWait(100);
-        port.discardInput();
-        QVERIFY(port.readAll().isEmpty());
-        peer.send(answer("fresh"));
-        QVERIFY(port.waitForReadyRead(2000));
-        QCOMPARE(port.readAll(), answer("fresh"));
+        m_port->discardInput();
+        QVERIFY(m_port->readAll().isEmpty());
+        m_peer->send(answer("fresh"));
+        QVERIFY(m_port->waitForReadyRead(2000));
+        QCOMPARE(m_port->readAll(), answer("fresh"));
     }
 
     void closeFromServer_data()
@@ -141,25 +138,22 @@ private slots:
     void closeFromServer()
     {
         QFETCH(bool, closePacket);
-        ScriptedPeer peer(ScriptedPeer::Tcp, ScriptedPeer::binding());
-        CConfiguratorHandlerPort port;
-        QSignalSpy lost(&port, &CConfiguratorHandlerPort::device_lost);
-        QVERIFY(connectThrough(port, peer));
+        QSignalSpy lost(m_port.get(), &CConfiguratorHandlerPort::device_lost);
         if (closePacket)
-            peer.send(RelayCodec::closeSocketPacket());
+            m_peer->send(RelayCodec::closeSocketPacket());
         else
-            peer.hangUp();
+            m_peer->hangUp();
 
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(!port.waitForReadyRead(3000));
+        QVERIFY(!m_port->waitForReadyRead(3000));
         QVERIFY(clock.elapsed() < 2000);
-        QVERIFY(!port.isOpen());
+        QVERIFY(!m_port->isOpen());
         QCOMPARE(lost.count(), closePacket ? 1 : 0);
         // Nothing goes back, not even on a later close.
-        port.close();
-        QVERIFY(peer.waitForClose());
-        QCOMPARE(peer.received().size(), 64);
+        m_port->close();
+        QVERIFY(m_peer->waitForClose());
+        QCOMPARE(m_peer->received().size(), 64);
     }
 
     void closeNotification_data()
@@ -172,22 +166,19 @@ private slots:
     void closeNotification()
     {
         QFETCH(bool, validate);
-        ScriptedPeer peer(ScriptedPeer::Tcp, ScriptedPeer::binding());
-        CConfiguratorHandlerPort port;
-        QVERIFY(connectThrough(port, peer));
 
-        port.close(validate);
-        QVERIFY(!port.isOpen());
-        QVERIFY(peer.waitForClose());
-        QCOMPARE(peer.received().mid(64), validate ? RelayCodec::closeSocketPacket() : QByteArray());
+        m_port->close(validate);
+        QVERIFY(!m_port->isOpen());
+        QVERIFY(m_peer->waitForClose());
+        QCOMPARE(m_peer->received().mid(64), validate ? RelayCodec::closeSocketPacket() : QByteArray());
     }
 
     void connectResultArrivingWhileRequestIsWrittenCounts()
     {
-        ScriptedPeer peer(ScriptedPeer::Tcp);
+        ScriptedPeer relay(ScriptedPeer::Tcp);
         CConfiguratorHandlerPort port;
-        QVERIFY(port.updateServerParameters({QStringLiteral("127.0.0.1"), peer.port()}));
-        peer.send(RelayCodec::connectResultPacket(0));
+        QVERIFY(port.updateServerParameters({QStringLiteral("127.0.0.1"), relay.port()}));
+        relay.send(RelayCodec::connectResultPacket(0));
         // Without an event loop the result waits in the system until the request's write.
         QThread::msleep(100);
         TTransportTimeouts timeouts;
@@ -217,25 +208,22 @@ private slots:
         QByteArray answers;
         for (int i = 0; i < unread; ++i)
             answers += answer("late answer " + QByteArray::number(i));
-        ScriptedPeer peer(ScriptedPeer::Tcp, ScriptedPeer::binding());
-        CConfiguratorHandlerPort port;
-        QSignalSpy lost(&port, &CConfiguratorHandlerPort::device_lost);
-        QVERIFY(connectThrough(port, peer));
+        QSignalSpy lost(m_port.get(), &CConfiguratorHandlerPort::device_lost);
 
         // Idle between transactions: the event loop takes the bytes as they come.
-        peer.send(answers + RelayCodec::closeSocketPacket());
-        QTRY_VERIFY(!port.isOpen());
+        m_peer->send(answers + RelayCodec::closeSocketPacket());
+        QTRY_VERIFY(!m_port->isOpen());
         QCOMPARE(lost.count(), unread ? 0 : 1);
 
         // The session's next request finds the link closed and reads nothing more.
         if (discard)
-            port.discardInput();
+            m_port->discardInput();
         else
-            QCOMPARE(port.readAll(), answers);
+            QCOMPARE(m_port->readAll(), answers);
         QTRY_COMPARE(lost.count(), 1);
         // Taken once, reported once.
-        port.discardInput();
-        QVERIFY(port.readAll().isEmpty());
+        m_port->discardInput();
+        QVERIFY(m_port->readAll().isEmpty());
         QTest::qWait(20);
         QCOMPARE(lost.count(), 1);
     }
