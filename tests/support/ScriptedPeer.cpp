@@ -61,6 +61,7 @@ ScriptedPeer::ScriptedPeer(Kind kind, const Script &script, quint16 port)
             ::close(listener);
         }
     }
+    m_valid = m_fd >= 0 || m_listener >= 0;
     m_thread = std::thread([this] { run(); });
 }
 

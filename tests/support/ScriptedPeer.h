@@ -27,7 +27,7 @@ public:
     ScriptedPeer(const ScriptedPeer &) = delete;
     ScriptedPeer &operator=(const ScriptedPeer &) = delete;
 
-    bool isValid() const { return m_fd >= 0 || m_listener >= 0; }
+    bool isValid() const { return m_valid; }
     // The pty's slave stays open here too, raw, so the master keeps working while the port
     // under test reopens it.
     QString slavePath() const { return m_slavePath; }
@@ -60,6 +60,7 @@ private:
 
     int m_fd = -1; // the pty's master or the accepted socket; the peer's thread's alone once it runs
     int m_slave = -1;
+    bool m_valid = false; // set before the thread starts, so read without the lock
     int m_listener = -1;
     QString m_slavePath;
     quint16 m_port = 0;
