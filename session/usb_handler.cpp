@@ -536,6 +536,12 @@ int usb_handler::getFile(QByteArray name, QByteArray &out)
                 return fail();
             }
         }
+        // Only the file's end may make a chunk shorter than asked; any other short chunk would
+        // leave a gap that the offset steps over.
+        if (uint32_t(answer.data.size()) < qMin(wanted, total > offset ? total - offset : 0)) {
+            qCDebug(lcSession) << "Wrong size received" << answer.data.size();
+            return fail();
+        }
         offset += wanted;
         out.append(answer.data);
         if (isLog)

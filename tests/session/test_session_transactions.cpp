@@ -456,6 +456,7 @@ private slots:
         QTest::newRow("file memory") << false << fileAnswer(500, 232, 3, {}) << 0 << QStringLiteral("GET_FILE_MEMORY_ERROR");
         QTest::newRow("file result 4 reads as memory") << false << fileAnswer(500, 232, 4, {}) << 0 << QStringLiteral("GET_FILE_MEMORY_ERROR");
         QTest::newRow("file other chunk length") << false << fileAnswer(100, 100, 0, QByteArray(100, 'x')) << 0 << QStringLiteral("Wrong size received");
+        QTest::newRow("file chunk carrying less than it claims") << false << fileAnswer(500, 232, 0, QByteArray(200, 'x')) << 0 << QStringLiteral("Wrong size received");
         QTest::newRow("file wrong type") << false << ackAnswer(0) << 0 << QStringLiteral("Recv wrong message type 2");
         QTest::newRow("file too short") << false << Packet::assemble(PACKET_FILE_DATA, QByteArray(5, '\0')) << 0 << QStringLiteral("Recv short answer");
         QTest::newRow("chunk 0 accepts") << true << chunkAnswer(0) << 1 << QStringLiteral("Chunk sucessfuly sended 1");
