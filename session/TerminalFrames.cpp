@@ -186,7 +186,8 @@ ChunkAnswer parseChunkAnswer(const QByteArray &frame)
 
 int authAnswerByte(const QByteArray &frame)
 {
-    return frame.size() >= 4 ? byteAt(frame, 3) : -1;
+    // Without a payload, offset 3 is the checksum, which says nothing about the PIN.
+    return frame.size() > Packet::OVERHEAD ? byteAt(frame, Packet::HEADER_SIZE) : -1;
 }
 
 } // namespace TerminalFrames

@@ -74,6 +74,20 @@ private slots:
         QVERIFY(session.indexOf(QStringLiteral("device_connected")) < session.indexOf(QStringLiteral("device_type_received")));
     }
 
+    void authAnswerWithoutPayloadIsARefusal()
+    {
+        const QByteArray empty = Packet::assemble(PACKET_AUTH, {});
+        // Its checksum sits where the verdict would be; a non-zero one used to read as accepted.
+        QVERIFY(empty.at(3) != 0);
+        ScriptedPeer terminal(ScriptedPeer::Pty, [empty](const QByteArray &request) {
+            return typeOf(request) == PACKET_AUTH ? QList<QByteArray>{empty} : QList<QByteArray>{};
+        });
+        SessionHarness session;
+        QVERIFY(!session.connectUsb(terminal.slavePath()));
+        QVERIFY(session.statusTexts().contains(QStringLiteral("Введен неверный пин-код")));
+        QCOMPARE(session.count(QStringLiteral("pin_request")), 1);
+    }
+
     void failedAuthorizationIsNotConnected_data()
     {
         QTest::addColumn<bool>("authorized");
