@@ -83,12 +83,10 @@ private slots:
 
         // Every disconnection puts the default PIN back; only a lost link shows a box.
         QCOMPARE(pins.count(), connectFirst ? 1 : 0);
-        if (connectFirst)
-            QCOMPARE(pins.at(0).at(0).toString(), QStringLiteral("7390"));
+        QCOMPARE(pins.value(0).value(0).toString(), connectFirst ? QStringLiteral("7390") : QString());
         const QString lostText = QStringLiteral("Потеряно соединение с устройством, проверьте подключение");
         QCOMPARE(prompts.boxTexts(), lost ? QStringList{lostText} : QStringList());
-        if (lost)
-            QCOMPARE(prompts.boxes.at(0).title, QStringLiteral("Ошибка"));
+        QCOMPARE(prompts.boxes.value(0).title, lost ? QStringLiteral("Ошибка") : QString());
         QCOMPARE(child<QStackedWidget>(w, "stackedWidget")->currentIndex(), 0);
         QVERIFY(child<QCommandLinkButton>(w, "SystemState")->isChecked());
         auto *tabs = child<QTabWidget>(w, "sysStateTabs");
@@ -107,11 +105,10 @@ private slots:
         QTest::addColumn<QStringList>("sent");
         QTest::newRow("cancelled") << QStringList() << QStringList();
         QTest::newRow("empty") << QStringList{QString()} << QStringList();
-        QTest::newRow("three characters") << QStringList{QStringLiteral("123")} << QStringList();
-        QTest::newRow("five characters") << QStringList{QStringLiteral("12345")} << QStringList();
+        QTest::newRow("three characters") << QStringList{"123"} << QStringList();
+        QTest::newRow("five characters") << QStringList{"12345"} << QStringList();
         // The new PIN must be in force before the connection it triggers.
-        QTest::newRow("four characters")
-            << QStringList{QStringLiteral("4821")} << QStringList{QStringLiteral("pin 4821"), QStringLiteral("start via 0")};
+        QTest::newRow("four characters") << QStringList{"4821"} << QStringList{"pin 4821", "start via 0"};
     }
 
     void pinAnswerOfFourCharactersOnly()
@@ -193,10 +190,8 @@ private slots:
 
         QCOMPARE(uploads.count(), refusal.isEmpty() ? 1 : 0);
         QCOMPARE(prompts.boxTexts(), refusal.isEmpty() ? QStringList() : QStringList{refusal});
-        if (!refusal.isEmpty()) {
-            QCOMPARE(prompts.boxes.at(0).kind, UserPrompts::Kind::Critical);
-            QCOMPARE(prompts.boxes.at(0).title, QStringLiteral("Ошибка"));
-        }
+        if (!refusal.isEmpty())
+            QVERIFY(prompts.boxes.at(0).kind == UserPrompts::Kind::Critical && prompts.boxes.at(0).title == "Ошибка");
     }
 
     void serverGuardSwitchesOffTheEntryJustSwitchedOn_data()
@@ -260,9 +255,7 @@ private slots:
         QTextCodec *cp1251 = QTextCodec::codecForName("Windows-1251");
         auto *log = child<QPlainTextEdit>(w, "LOGOutput");
         QVERIFY(log->isReadOnly());
-        const QStringList chunks{QStringLiteral("08:00:00 Включение\r"), QStringLiteral("\n08:00:37 GSM №2 — ok\r\n"),
-                                 QStringLiteral("\r"), QStringLiteral("\r\n"), QStringLiteral("\r"), QString(),
-                                 QStringLiteral("\n08:01:14 SIM\r"), QStringLiteral("\n")};
+        const QStringList chunks{"08:00:00 Включение\r", "\n08:00:37 GSM №2 — ok\r\n", "\r", "\r\n", "\r", "", "\n08:01:14 SIM\r", "\n"};
         for (const QString &chunk : chunks) {
             w.if_log_data(cp1251->fromUnicode(chunk));
             QTextCursor cursor = log->textCursor();
@@ -300,15 +293,13 @@ private slots:
 
         child<QPushButton>(w, "SaveLOG")->click();
 
-        QCOMPARE(prompts.fileCaptions, QStringList{QStringLiteral("Укажите место сохранения")});
+        QCOMPARE(prompts.fileCaptions, QStringList{"Укажите место сохранения"});
+        const QString refusal = QStringLiteral("Не удается открыть файл, возможно он открыт в другом приложении");
+        QCOMPARE(prompts.boxTexts(), saved ? QStringList() : QStringList{refusal});
+        QCOMPARE(prompts.boxes.value(0).title, saved ? QString() : QStringLiteral("Ошибка"));
         if (saved) {
-            QVERIFY(prompts.boxes.isEmpty());
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(file.readAll(), text.toUtf8());
-        } else {
-            QCOMPARE(prompts.boxTexts(),
-                     QStringList{QStringLiteral("Не удается открыть файл, возможно он открыт в другом приложении")});
-            QCOMPARE(prompts.boxes.at(0).title, QStringLiteral("Ошибка"));
         }
     }
 

@@ -163,8 +163,7 @@ private slots:
         QCOMPARE(baseA, crafted.mid(SETTINGS_IMAGE_RECORDS_OFFSET));
         QVERIFY(m_b.dumpBase() != baseA);
 
-        const TRun read = relay("TRX-0001", "read-settings -o " + path("a.ksf"));
-        QCOMPARE(read.status, 0);
+        QCOMPARE(relay("TRX-0001", "read-settings -o " + path("a.ksf")).status, 0);
         QCOMPARE(readFile(path("a.ksf")), crafted);
 
         QCOMPARE(relay("TRX-0002", "write-settings -i " + path("a.ksf"), PIN_B).status, 0);

@@ -91,8 +91,7 @@ private slots:
             QCOMPARE(title(rowWidget(m_connection, 0, i)),
                      QStringLiteral("<b>Трансляция в RS-%1 (сервер %2)</b>").arg(i < 3 ? 232 : 485).arg(i + 1));
         QCOMPARE(title(rowWidget(m_connection, 0, 6)), QStringLiteral("<b>Инженерный сервер (7)</b>"));
-        QCOMPARE(entries(combo(rowWidget(m_connection, 0, 6), TYPE)),
-                 (QStringList{QStringLiteral("Выключен"), QStringLiteral("Включен")}));
+        QCOMPARE(entries(combo(rowWidget(m_connection, 0, 6), TYPE)), (QStringList{"Выключен", "Включен"}));
         QCOMPARE(title(rowWidget(m_connection, 0, 7)), QStringLiteral("<b>CSD-соединение</b>"));
         QVERIFY(!rowWidget(m_connection, 0, 8));
         QCOMPARE(connection->rowCount(connection->index(1, 0)), 2);
@@ -118,9 +117,7 @@ private slots:
     void emptyGroupsAreLeftOut()
     {
         TDeviceCapabilities &counts = SettingsStorage.DeviceCapabilities;
-        counts.phoneCount = 0;
-        counts.inputCount = 0;
-        counts.temperatureSensorCount = 0;
+        counts.phoneCount = counts.inputCount = counts.temperatureSensorCount = 0;
         counts.serverCount = 3;
         build();
         QCOMPARE(m_security->model()->rowCount(), 1);
@@ -190,16 +187,12 @@ private slots:
 
         // A reload shows the rows of the stored mode; one no entry names leaves the combo
         // where it is, silent, and the rows follow the byte.
-        block[IFACE_SERVER_MODE] = 1;
-        emit m_double->update_set_views();
-        QCOMPARE(modeRowsHidden(group), sequential);
-        block[IFACE_SERVER_MODE] = 0;
-        emit m_double->update_set_views();
-        QCOMPARE(modeRowsHidden(group), parallel);
-        block[IFACE_SERVER_MODE] = 7;
-        emit m_double->update_set_views();
-        QCOMPARE(block[IFACE_SERVER_MODE], uint8_t(7));
-        QCOMPARE(modeRowsHidden(group), sequential);
+        for (const auto &reload : QList<QPair<uint8_t, QList<bool>>>{{1, sequential}, {0, parallel}, {7, sequential}}) {
+            block[IFACE_SERVER_MODE] = reload.first;
+            emit m_double->update_set_views();
+            QCOMPARE(block[IFACE_SERVER_MODE], reload.first);
+            QCOMPARE(modeRowsHidden(group), reload.second);
+        }
     }
 
     void parityOffersDataBitsWithoutStoring()
@@ -207,16 +200,16 @@ private slots:
         build();
         QComboBox *bits = combo(rowWidget(m_sensors, 1, 1), DATA_BITS);
         QComboBox *parity = combo(rowWidget(m_sensors, 1, 2), PARITY);
-        QCOMPARE(entries(bits), QStringList{QStringLiteral("8 бит")});
+        QCOMPARE(entries(bits), QStringList{"8 бит"});
 
         parity->setCurrentText(QStringLiteral("Even"));
         QCOMPARE(SettingsStorage.rs485[IFACE_PARITY], uint8_t(1));
-        QCOMPARE(entries(bits), (QStringList{QStringLiteral("7 бит"), QStringLiteral("8 бит")}));
+        QCOMPARE(entries(bits), (QStringList{"7 бит", "8 бит"}));
         QCOMPARE(bits->currentText(), QStringLiteral("7 бит"));
         QCOMPARE(SettingsStorage.rs485[IFACE_DATA_BITS], uint8_t(0));
 
         parity->setCurrentText(QStringLiteral("Нет"));
-        QCOMPARE(entries(bits), QStringList{QStringLiteral("8 бит")});
+        QCOMPARE(entries(bits), QStringList{"8 бит"});
         QCOMPARE(SettingsStorage.rs485[IFACE_DATA_BITS], uint8_t(0));
         // The RS-232 interface keeps its own entries.
         QCOMPARE(entries(combo(rowWidget(m_sensors, 0, 1), DATA_BITS)).size(), 1);
@@ -239,16 +232,13 @@ private slots:
         QCOMPARE(SettingsStorage.rs485[IFACE_DATA_BITS], uint8_t(1));
 
         // A reload that brings parity and data bits together shows both.
-        SettingsStorage.rs232[IFACE_PARITY] = 0;
-        SettingsStorage.rs232[IFACE_DATA_BITS] = 0;
-        emit m_double->update_set_views();
-        QCOMPARE(entries(bits232), QStringList{QStringLiteral("8 бит")});
-        SettingsStorage.rs232[IFACE_PARITY] = 1;
-        SettingsStorage.rs232[IFACE_DATA_BITS] = 1;
-        emit m_double->update_set_views();
-        QCOMPARE(entries(bits232), (QStringList{QStringLiteral("7 бит"), QStringLiteral("8 бит")}));
-        QCOMPARE(bits232->currentText(), QStringLiteral("8 бит"));
-        QCOMPARE(SettingsStorage.rs232[IFACE_DATA_BITS], uint8_t(1));
+        for (uint8_t both : {0, 1}) {
+            SettingsStorage.rs232[IFACE_PARITY] = SettingsStorage.rs232[IFACE_DATA_BITS] = both;
+            emit m_double->update_set_views();
+            QCOMPARE(entries(bits232), (both ? QStringList{"7 бит", "8 бит"} : QStringList{"8 бит"}));
+            QCOMPARE(bits232->currentText(), QStringLiteral("8 бит"));
+            QCOMPARE(SettingsStorage.rs232[IFACE_DATA_BITS], both);
+        }
     }
 
     void removeZeroesSensorId()

@@ -23,13 +23,11 @@ private:
     bool startPeers(const QStringList &relayOptions, const QStringList &terminalOptions = {})
     {
         relay = std::make_unique<RelayProcess>(relayOptions);
-        if (!relay->isReady())
-            return false;
         terminal = std::make_unique<TerminalProcess>();
         const QString address = QStringLiteral("127.0.0.1:%1").arg(relay->terminalPort());
-        return terminal->start(QStringList{QStringLiteral("--relay"), address, QStringLiteral("--id"), QStringLiteral("TRX-0007")}
-                               + terminalOptions);
+        return relay->isReady() && terminal->start(QStringList{"--relay", address, "--id", "TRX-0007"} + terminalOptions);
     }
+    bool bind(SessionHarness &session) { return session.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")); }
 
 private slots:
     void init()
@@ -46,9 +44,9 @@ private slots:
 
     void pingsBetweenPacketsDoNotDisturbTheSession()
     {
-        QVERIFY(startPeers({QStringLiteral("--ping-before-answer"), QStringLiteral("--ping-ms"), QStringLiteral("50")}));
+        QVERIFY(startPeers({"--ping-before-answer", "--ping-ms", "50"}));
         SessionHarness session;
-        QVERIFY(session.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
+        QVERIFY(bind(session));
         session.inWorker([&session] { session.worker()->readParameters(GROUP_NETWORK); });
         uint16_t mcc = 0;
         std::memcpy(&mcc, SettingsStorage.parameters.mcc, 2);
@@ -62,11 +60,9 @@ private slots:
     void connectResultsBecomeStatusTexts()
     {
         QVERIFY(startPeers({}));
-        SessionHarness first;
-        QVERIFY(first.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
-
-        SessionHarness second;
-        QVERIFY(!second.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
+        SessionHarness first, second;
+        QVERIFY(bind(first));
+        QVERIFY(!bind(second));
         QVERIFY(second.statusTexts().contains(QStringLiteral("Устройство занято другим конфигуратором")));
 
         // Stopping sends the close notification, which frees the terminal.
@@ -75,7 +71,7 @@ private slots:
         QVERIFY(!first.worker()->port()->isOpen());
         relay->control(QStringLiteral("refuse TRX-0007 1"));
         second.clear();
-        QVERIFY(!second.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
+        QVERIFY(!bind(second));
         QVERIFY(second.statusTexts().contains(QStringLiteral("Ошибка подключения")));
 
         TDeviceToConnect missing{};
@@ -100,7 +96,7 @@ private slots:
     {
         QVERIFY(startPeers({}));
         SessionHarness session;
-        QVERIFY(session.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
+        QVERIFY(bind(session));
         relay->control(QStringLiteral("drop TRX-0007"));
         QVERIFY(session.waitFor(QStringLiteral("device_disconnected")));
         QVERIFY(session.lost());
@@ -109,9 +105,9 @@ private slots:
 
     void linkDropDuringBaseLeavesSettingsUntouched()
     {
-        QVERIFY(startPeers({}, {QStringLiteral("--base-size"), QStringLiteral("3000")}));
+        QVERIFY(startPeers({}, {"--base-size", "3000"}));
         SessionHarness session;
-        QVERIFY(session.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
+        QVERIFY(bind(session));
         std::memset(SettingsStorage.servers, 0x5A, sizeof SettingsStorage.servers);
         const QByteArray before(reinterpret_cast<const char *>(&SettingsStorage), offsetof(TSettingsStorage, parameters));
         QVERIFY(terminal->control(QStringLiteral("set drop-after-chunks 3")));
@@ -127,15 +123,14 @@ private slots:
     {
         QVERIFY(startPeers({}));
         SessionHarness session;
-        QVERIFY(session.connectRelay(relay->configuratorPort(), QStringLiteral("TRX-0007")));
+        QVERIFY(bind(session));
         session.clear();
         session.worker()->on_reset_device();
         QVERIFY(session.waitFor(QStringLiteral("device_disconnected")));
-        QTest::qWait(200);
+        QTest::qWait(200); // a second, late report would come now
         QCOMPARE(session.count(QStringLiteral("device_disconnected")), 1);
         QVERIFY(!session.lost());
-        QVERIFY(session.statusTexts().contains(
-            QStringLiteral("Отправлена команда на перезагрузку устройства - устройство отключено")));
+        QVERIFY(session.statusTexts().contains(QStringLiteral("Отправлена команда на перезагрузку устройства - устройство отключено")));
     }
 };
 

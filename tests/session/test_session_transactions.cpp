@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -101,6 +102,15 @@ ScriptedPeer::Script always(const QByteArray &answer)
     return [answer](const QByteArray &) { return QList<QByteArray>{answer}; };
 }
 
+// Bytes that differ from their neighbours, so a chunk out of place shows.
+QByteArray varied(int size)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char(i * 7 + i / 256);
+    return bytes;
+}
+
 } // namespace
 
 class SessionTransactionsTest : public QObject
@@ -108,15 +118,13 @@ class SessionTransactionsTest : public QObject
     Q_OBJECT
 
 private:
-    ScriptedPeer *terminal = nullptr;
-    SessionHarness *session = nullptr;
+    std::unique_ptr<ScriptedPeer> terminal;
+    std::unique_ptr<SessionHarness> session;
 
     QList<QByteArray> requestsOfType(uint8_t type) const
     {
-        QList<QByteArray> out;
-        for (const QByteArray &r : terminal->requests())
-            if (typeOf(r) == type)
-                out << r;
+        QList<QByteArray> out = terminal->requests();
+        out.erase(std::remove_if(out.begin(), out.end(), [type](const QByteArray &r) { return typeOf(r) != type; }), out.end());
         return out;
     }
     usb_handler *worker() const { return session->worker(); }
@@ -126,9 +134,9 @@ private slots:
     {
         std::memset(&SettingsStorage, 0, sizeof SettingsStorage);
         setCapabilitiesForDeviceType(DEVICE_TYPE_F0);
-        terminal = new ScriptedPeer(ScriptedPeer::Pty, answerRightly);
+        terminal = std::make_unique<ScriptedPeer>(ScriptedPeer::Pty, answerRightly);
         QVERIFY(terminal->isValid());
-        session = new SessionHarness;
+        session = std::make_unique<SessionHarness>();
         QVERIFY2(session->connectUsb(terminal->slavePath()), qPrintable(session->statusTexts().join(", ")));
         terminal->clearRequests();
         session->clear();
@@ -136,10 +144,8 @@ private slots:
 
     void cleanup()
     {
-        delete session;
-        session = nullptr;
-        delete terminal;
-        terminal = nullptr;
+        session.reset();
+        terminal.reset();
     }
 
     void groupReadSendsEachRowOnce_data()
@@ -268,8 +274,7 @@ private slots:
             }
             return {readAnswer(uuidOf(request), 1, itemIdOf(request), QByteArray(5, '\x02'))};
         });
-        int first = 0;
-        int second = 0;
+        int first = 0, second = 0;
         session->inWorker([&] { first = worker()->readSetting(3251, 0, 0); });
         QCOMPARE(first, -1);
         QTest::qWait(500 * testTimeScale());
@@ -363,9 +368,7 @@ private slots:
         QFETCH(int, size);
         QFETCH(QList<int>, lengths);
         QFETCH(QList<int>, progress);
-        QByteArray file(size, '\0');
-        for (int i = 0; i < size; ++i)
-            file[i] = char('A' + i % 23);
+        const QByteArray file = varied(size);
         terminal->setScript(serveFile(file, uint32_t(size)));
         QByteArray out;
         int result = 0;
@@ -421,9 +424,7 @@ private slots:
         QFETCH(int, size);
         QFETCH(QList<int>, lengths);
         QFETCH(QList<int>, progress);
-        QByteArray data(size, '\0');
-        for (int i = 0; i < size; ++i)
-            data[i] = char(i * 7);
+        const QByteArray data = varied(size);
         int result = 0;
         session->inWorker([&] { result = worker()->sendFile("FIRMWARE", data); });
         QCOMPARE(result, 1);
