@@ -245,7 +245,7 @@ int main(int argc, char **argv)
         forFloor.start(QStringList{QStringLiteral("--relay"), address, QStringLiteral("--id"), QStringLiteral("F")} + base);
         SessionHarness session;
         if (!session.connectRelay(relay.configuratorPort(), QStringLiteral("W"))) {
-            std::fprintf(stderr, "no session through the relay: %s\n", qPrintable(session.recorder().statusTexts().join(QStringLiteral(", "))));
+            std::fprintf(stderr, "no session through the relay: %s\n", qPrintable(session.statusTexts().join(QStringLiteral(", "))));
             std::fprintf(stderr, "relay: %s\nterminal: %s\n", qPrintable(relay.events().join(QLatin1Char('|'))), qPrintable(forWorker.events().join(QLatin1Char('|'))));
             return 1;
         }

@@ -312,12 +312,12 @@ int main(int argc, char **argv)
     Outcomes outcomes(worker);
     if (!session.connectRelay(configuratorPort, QStringLiteral("SOAK-1"), 20000)) {
         std::fprintf(stderr, "no session through the relay: %s\n",
-                     qPrintable(session.recorder().statusTexts().join(QStringLiteral(", "))));
+                     qPrintable(session.statusTexts().join(QStringLiteral(", "))));
         return 1;
     }
     QTest::qWait(200);
     // The harness's recorder keeps every signal; it is emptied after every cycle.
-    session.recorder().clear();
+    session.clear();
     const qint64 rssConnected = residentKib();
     const qint64 readsBefore = outcomes.stateReads;
     const qint64 disconnectsBefore = outcomes.disconnects;
@@ -426,7 +426,7 @@ int main(int argc, char **argv)
             outcomes.log.clear();
         }
         cycleMsTotal += clock.elapsed() - cycleStart;
-        session.recorder().clear();
+        session.clear();
         if (options.pauseMs > 0)
             QTest::qWait(options.pauseMs);
     }
@@ -486,7 +486,7 @@ int main(int argc, char **argv)
                         .arg(growth).arg(options.toleranceKib);
 
     session.stop();
-    session.recorder().clear();
+    session.clear();
 
     std::printf("soak: %.0f s through the relay stand-in (pings every %d ms), state polled every %d ms, "
                 "cycles paused %d ms, log every %d cycles; warm-up %d s\n",

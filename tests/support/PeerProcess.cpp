@@ -1,5 +1,4 @@
-#include "support/RelayProcess.h"
-#include "support/TerminalProcess.h"
+#include "support/PeerProcess.h"
 #include "support/TestTime.h"
 
 #include <QCoreApplication>
@@ -102,43 +101,4 @@ QString PeerProcess::takeLine(const QStringList &prefixes, int timeoutMs)
         return QString();
     m_taken[found] = true;
     return m_lines[found];
-}
-
-RelayProcess::RelayProcess(const QStringList &options)
-{
-    if (!start(QStringLiteral("trivox-relay-sim"), QStringList{"--port", "0", "--terminal-port", "0"} + options, 5000)) {
-        qWarning("cannot start the relay stand-in: %s", qPrintable(m_error));
-        return;
-    }
-    m_configuratorPort = quint16(takeLine({QStringLiteral("LISTEN configurator ")}, 5000).section(' ', 2).toUInt());
-    m_terminalPort = quint16(takeLine({QStringLiteral("LISTEN terminal ")}, 5000).section(' ', 2).toUInt());
-}
-
-bool RelayProcess::waitForEvent(const QString &line, int times, int timeoutMs)
-{
-    return waitUntil([&] { return events().count(line) >= times; }, timeoutMs);
-}
-
-bool TerminalProcess::start(const QStringList &arguments, int timeoutMs)
-{
-    if (!PeerProcess::start(QStringLiteral("trivox-terminal-sim"), arguments, timeoutMs))
-        return false;
-    const QString line = takeLine({QStringLiteral("PTY "), QStringLiteral("REGISTERED ")}, timeoutMs);
-    if (line.isEmpty())
-        m_error = QStringLiteral("no PTY or REGISTERED line from the simulator");
-    else if (line.startsWith(QLatin1String("PTY ")))
-        m_ptyPath = line.mid(4);
-    return !line.isEmpty();
-}
-
-bool TerminalProcess::control(const QString &line, int timeoutMs)
-{
-    write(line);
-    return takeLine({QStringLiteral("OK ") + line, QStringLiteral("ERROR ") + line}, timeoutMs).startsWith(QLatin1String("OK "));
-}
-
-QByteArray TerminalProcess::fileOf(const QString &command, const QString &prefix)
-{
-    write(command);
-    return QByteArray::fromHex(takeLine({prefix}, 5000).mid(prefix.size()).toLatin1());
 }

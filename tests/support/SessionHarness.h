@@ -1,6 +1,7 @@
 #pragma once
 
 #include "session/usb_handler.h"
+#include "support/WorkerJobs.h"
 
 #include <QList>
 #include <QString>
@@ -8,26 +9,8 @@
 #include <QThread>
 #include <QVariant>
 
-#include <deque>
 #include <functional>
 #include <mutex>
-
-// Runs queued functions in the thread it lives in. It is called by name, so that nothing of the
-// functions crosses Qt's event queue: they wait under a standard mutex.
-class WorkerJobs : public QObject
-{
-    Q_OBJECT
-public:
-    using QObject::QObject;
-    void post(std::function<void()> job);
-
-private slots:
-    void runPending();
-
-private:
-    std::mutex m_lock;
-    std::deque<std::function<void()>> m_jobs;
-};
 
 // Runs the real worker in a thread of its own, as the window does, and records its signals in
 // order. The signals are taken as emitted, in the worker's thread, and work for the worker goes
@@ -45,7 +28,6 @@ public:
     ~SessionHarness();
 
     usb_handler *worker() const { return m_worker; }
-    SessionHarness &recorder() { return *this; } // the records, as older callers reach them
 
     // The recorded signals by name ("status_message", "device_disconnected", ...).
     QVariantList values(const QString &signal) const;
