@@ -2,6 +2,7 @@
 #include "model/SettingRecordReader.h"
 #include "model/SettingsImage.h"
 #include "model/SettingsStorage.h"
+#include "support/DistinctSettings.h"
 #include "transport/Packet.h"
 
 #include <QDir>
@@ -63,12 +64,7 @@ class TestSettingsFile : public QObject
 private slots:
     void init()
     {
-        // Distinct bytes in every settings field, so a value stored in the wrong place shows.
-        SettingsStorage = TSettingsStorage{};
-        setCapabilitiesForDeviceType(DEVICE_TYPE_F0);
-        auto *bytes = reinterpret_cast<uint8_t *>(&SettingsStorage);
-        for (size_t i = 0; i < offsetof(TSettingsStorage, parameters); ++i)
-            bytes[i] = uint8_t(i * 13 + 5);
+        fillSettingsWithDistinctBytes(offsetof(TSettingsStorage, parameters), 13, 5);
     }
 
     void saveOverLongerFileThenLoadRestoresEveryField()

@@ -6,6 +6,7 @@
 #include "model/SettingsKey.h"
 #include "model/SettingsStorage.h"
 #include "model/TeaMac.h"
+#include "support/DistinctSettings.h"
 
 #include <QtTest>
 #include <cstddef>
@@ -81,12 +82,8 @@ class TstSettingsModel : public QObject
 private slots:
     void init()
     {
-        SettingsStorage = TSettingsStorage{};
-        setCapabilitiesForDeviceType(DEVICE_TYPE_F0);
-        // Distinct bytes everywhere but the counts, so a value taken from the wrong field shows.
-        auto *bytes = reinterpret_cast<uint8_t *>(&SettingsStorage);
-        for (size_t i = 0; i < offsetof(TSettingsStorage, DeviceCapabilities); ++i)
-            bytes[i] = uint8_t(i * 7 + 3);
+        // Not the counts, which bound the tables.
+        fillSettingsWithDistinctBytes(offsetof(TSettingsStorage, DeviceCapabilities), 7, 3);
     }
 
     void findSettingEdgeCases_data()
