@@ -28,7 +28,9 @@ const char EPILOGUE[] = R"(
   list                       терминалы, подключенные к серверу (только --relay)
   state [--group G]          состояние: system, io, network или all (по умолчанию all)
   read-settings -o FILE.ksf  загрузить настройки терминала в файл
-  write-settings -i FILE.ksf передать настройки из файла в терминал
+  write-settings -i FILE.ksf передать настройки из файла в терминал; файл должен
+                             содержать все настройки, иначе запись отменяется
+                             (с --allow-partial недостающие берутся из терминала)
   log -o FILE.log            загрузить LOG терминала в файл (UTF-8)
   firmware -i FILE.kbf       загрузить прошивку; сеанс после нее завершается
   restart                    перезагрузить терминал
@@ -41,13 +43,15 @@ const char EPILOGUE[] = R"(
 
 PIN берется из --pin или из переменной окружения TRIVOX_PIN (предпочтительно:
 параметры командной строки видны другим пользователям). PIN нигде не выводится.
+Без PIN используется заводской PIN терминала (7390); пустая TRIVOX_PIN - ошибка.
 
 Коды завершения:
   0  успешно
   1  ошибка в командной строке
   2  нет связи с сервером или терминалом, терминал не найден или занят
   3  неверный PIN
-  4  связь с терминалом потеряна или передача не удалась
+  4  связь с терминалом потеряна, передача не удалась или терминал прислал не все
+     данные (state: хотя бы один параметр не прочитан)
   5  ошибка файла (чтение, запись, недопустимое содержимое)
 При нескольких терминалах возвращается код первой ошибки.
 
@@ -89,6 +93,8 @@ struct TParserOptions {
     QCommandLineOption verbose{{QStringLiteral("v"), QStringLiteral("verbose")},
                                QStringLiteral("Показывать каждый параметр и фрагмент.")};
     QCommandLineOption debug{QStringLiteral("debug"), QStringLiteral("Отладочный журнал (на английском).")};
+    QCommandLineOption allowPartial{QStringLiteral("allow-partial"),
+                                    QStringLiteral("write-settings: дополнить неполный файл настройками терминала.")};
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -96,7 +102,7 @@ struct TParserOptions {
             QStringLiteral("Trivox конфигуратор: командная строка для настройки терминалов по USB или через "
                            "сервер-ретранслятор."));
         parser.addOptions({help, usb, device, relay, id, all, pin, group, input, output, json, continueOnError,
-                           yesReally, verbose, debug});
+                           yesReally, verbose, debug, allowPartial});
         parser.addPositionalArgument(QStringLiteral("command"),
                                      QStringLiteral("list, state, read-settings, write-settings, log, firmware, "
                                                     "restart, factory-reset"));
@@ -223,11 +229,23 @@ CliOptions::EOutcome CliOptions::parse(const QStringList &arguments, const QProc
     m_options.continueOnError = parser.isSet(o.continueOnError);
     m_options.verbose = parser.isSet(o.verbose);
     m_options.debug = parser.isSet(o.debug);
+    m_options.allowPartial = parser.isSet(o.allowPartial);
+    if (m_options.allowPartial && m_options.command != ECliCommand::WriteSettings) {
+        fail(QStringLiteral("--allow-partial относится только к write-settings"));
+        return EOutcome::Error;
+    }
     const QString fast = environment.value(QLatin1String(FAST_VARIABLE));
     m_options.fast = !fast.isEmpty() && fast != QLatin1String("0");
 
     // The option wins over the environment. The value itself never appears in a message.
+    const bool pinGiven = parser.isSet(o.pin) || environment.contains(QLatin1String(PIN_VARIABLE));
     m_options.pin = parser.isSet(o.pin) ? parser.value(o.pin) : environment.value(QLatin1String(PIN_VARIABLE));
+    // An empty PIN is a mistake in a script, not a request for the factory PIN.
+    if (pinGiven && m_options.pin.isEmpty()) {
+        fail(parser.isSet(o.pin) ? QStringLiteral("--pin: пустой PIN")
+                                 : QStringLiteral("переменная TRIVOX_PIN задана, но пуста"));
+        return EOutcome::Error;
+    }
     if (!m_options.pin.isEmpty() && !isFourDigits(m_options.pin)) {
         fail(QStringLiteral("PIN должен состоять из 4 цифр"));
         return EOutcome::Error;

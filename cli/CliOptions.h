@@ -43,6 +43,7 @@ struct TCliOptions {
     bool verbose = false;
     bool debug = false;
     bool fast = false;      // short time limits, for the tests
+    bool allowPartial = false; // write-settings: the terminal's own settings fill the file's gaps
 };
 
 // The command line of trivox-cli: parsed, checked for combinations that make no sense, and

@@ -6,6 +6,7 @@
 #include "cli/StateReport.h"
 #include "cli/TextTable.h"
 #include "files/SettingsFile.h"
+#include "model/SettingsCoverage.h"
 #include "model/SettingsStorage.h"
 #include "model/SettingsUploadCheck.h"
 #include "transport/CConfiguratorHandlerPort.h"
@@ -20,21 +21,33 @@
 
 namespace {
 
-// The worker's own texts that the run acts on.
-const QString STATUS_SETTINGS_LOADED = QStringLiteral("Настройки загружены");
-const QString STATUS_SETTINGS_SENT = QStringLiteral("Настройки переданы");
-const QString STATUS_LOG_DONE = QStringLiteral("LOG файл успешно загружен");
-const QString STATUS_FIRMWARE_DONE = QStringLiteral("Прошивка успешно загружена - устройство отключено");
-const QString STATUS_RESTARTED = QStringLiteral("Отправлена команда на перезагрузку устройства - устройство отключено");
-const QString STATUS_FACTORY_RESET =
-    QStringLiteral("Отправлена команда на сброс к заводским настройкам - устройство отключено");
-const QString STATUS_FILE_NOT_FOUND = QStringLiteral("Файл не найден");
-const QString STATUS_FILE_NOT_OPENED = QStringLiteral("Ошибка открытия файла");
-const QString STATUS_NO_ANSWER = QStringLiteral("Устройство не отвечает");
-const QString STATUS_SERVER_UNREACHABLE = QStringLiteral("Невозможно соединиться с сервером");
+QString lostText()
+{
+    return FleetRunner::tr("Потеряно соединение с устройством, проверьте подключение");
+}
 
-const QString TEXT_LOST = QStringLiteral("Потеряно соединение с устройством, проверьте подключение");
-const QString TEXT_STUCK = QStringLiteral("Устройство не отвечает, работа прекращена");
+QString stuckText()
+{
+    return FleetRunner::tr("Устройство не отвечает, работа прекращена");
+}
+
+// The outcomes that say something went wrong, which a failure message names.
+bool isFailure(ESessionOutcome code)
+{
+    switch (code) {
+    case ESessionOutcome::Connected:
+    case ESessionOutcome::Disconnected:
+    case ESessionOutcome::SettingsLoaded:
+    case ESessionOutcome::SettingsSent:
+    case ESessionOutcome::LogLoaded:
+    case ESessionOutcome::FirmwareInstalled:
+    case ESessionOutcome::Restarted:
+    case ESessionOutcome::FactoryReset:
+        return false;
+    default:
+        return true;
+    }
+}
 
 // Status lines sent once per parameter or chunk: shown with --verbose only.
 bool isPerItemStatus(const QString &text)
@@ -129,16 +142,22 @@ bool FleetRunner::precheck()
         // by the counts of a terminal not yet met.
         setCapabilitiesForDeviceType(DEVICE_TYPE_F0);
         QString error;
-        const bool loaded = SettingsFile::load(m_options.input, &error);
+        QVector<TSettingKey> missing;
+        const bool loaded = SettingsFile::load(m_options.input, &error, &missing);
         const QString refusal = loaded ? settingsUploadRefusal() : QString();
         resetStorage();
         if (!loaded) {
-            failRun(EXIT_STATUS_FILE, QStringLiteral("Не удается открыть файл настроек: %1").arg(error));
+            failRun(EXIT_STATUS_FILE, tr("Не удается открыть файл настроек: %1").arg(error));
             return false;
         }
         if (!error.isEmpty())
-            Console::errLine(QStringLiteral("Предупреждение: %1").arg(error));
-        if (!refusal.isEmpty()) {
+            Console::errLine(tr("Предупреждение: %1").arg(error));
+        // Written alone, the settings the file lacks would go to the terminal as zeros.
+        if (!missing.isEmpty() && !m_options.allowPartial) {
+            failRun(EXIT_STATUS_FILE, incompleteFileText(missing));
+            return false;
+        }
+        if (!refusal.isEmpty() && missing.isEmpty()) {
             failRun(EXIT_STATUS_FILE, QStringLiteral("%1: %2").arg(m_options.input, refusal));
             return false;
         }
@@ -148,11 +167,11 @@ bool FleetRunner::precheck()
         const QFileInfo file(m_options.input);
         const qint64 largest = qint64(usb_handler::MAX_CHUNK_COUNT) * usb_handler::CHUNK_SIZE;
         if (!file.isFile() || !file.isReadable()) {
-            failRun(EXIT_STATUS_FILE, QStringLiteral("Файл не найден: %1").arg(m_options.input));
+            failRun(EXIT_STATUS_FILE, tr("Файл не найден: %1").arg(m_options.input));
             return false;
         }
         if (file.size() == 0 || file.size() > largest) {
-            failRun(EXIT_STATUS_FILE, QStringLiteral("Файл прошивки %1: недопустимый размер %2 байт")
+            failRun(EXIT_STATUS_FILE, tr("Файл прошивки %1: недопустимый размер %2 байт")
                                           .arg(m_options.input)
                                           .arg(file.size()));
             return false;
@@ -164,7 +183,7 @@ bool FleetRunner::precheck()
     case ECliCommand::Log:
         if (!directoryWritable(QString(m_options.output).replace(QLatin1String("{id}"), QLatin1String("_")))) {
             failRun(EXIT_STATUS_FILE,
-                    QStringLiteral("Нельзя записать файл %1: нет такого каталога или нет прав").arg(m_options.output));
+                    tr("Нельзя записать файл %1: нет такого каталога или нет прав").arg(m_options.output));
             return false;
         }
         return true;
@@ -177,6 +196,8 @@ void FleetRunner::onStep(const TStepRecord &record)
 {
     if (record.stalled)
         m_workerStuck = true;
+    for (auto it = record.parameters.cbegin(); it != record.parameters.cend(); ++it)
+        m_rowsRead.insert(it.key(), it.value());
     switch (m_phase) {
     case EPhase::Listing:
         onListed(record);
@@ -201,7 +222,7 @@ void FleetRunner::onStep(const TStepRecord &record)
 void FleetRunner::onListed(const TStepRecord &record)
 {
     if (!record.listReceived) {
-        failRun(EXIT_STATUS_CONNECTION, failureText(record, STATUS_SERVER_UNREACHABLE));
+        failRun(EXIT_STATUS_CONNECTION, failureText(record, outcomeText({ESessionOutcome::NoDeviceList})));
         return;
     }
     if (m_options.command == ECliCommand::List) {
@@ -232,7 +253,7 @@ void FleetRunner::onListed(const TStepRecord &record)
             ids.append(id);
     }
     if (ids.isEmpty()) {
-        failRun(EXIT_STATUS_CONNECTION, QStringLiteral("В данный момент к серверу не подключено ни одно устройство"));
+        failRun(EXIT_STATUS_CONNECTION, tr("В данный момент к серверу не подключено ни одно устройство"));
         return;
     }
     for (const QString &id : ids) {
@@ -253,6 +274,8 @@ void FleetRunner::nextTerminal()
     }
     Console::errLine(QStringLiteral("== [%1/%2] %3 ==").arg(m_current + 1).arg(m_results.size()).arg(current().id));
     m_lastProgress.clear();
+    m_rowsRead.clear();
+    m_overlayPending = false;
     // Nothing of the previous terminal may stay behind to be saved or written to this one.
     resetStorage();
     if (m_options.link == ECliLink::Relay) {
@@ -269,7 +292,7 @@ void FleetRunner::nextTerminal()
 void FleetRunner::onResolved(const TStepRecord &record)
 {
     if (!record.listReceived) {
-        complete(EXIT_STATUS_CONNECTION, failureText(record, STATUS_SERVER_UNREACHABLE));
+        complete(EXIT_STATUS_CONNECTION, failureText(record, outcomeText({ESessionOutcome::NoDeviceList})));
         return;
     }
     for (const TDeviceToConfigInfo &info : record.list) {
@@ -283,7 +306,7 @@ void FleetRunner::onResolved(const TStepRecord &record)
         m_driver.connectTo(device, m_options.pin);
         return;
     }
-    complete(EXIT_STATUS_CONNECTION, QStringLiteral("Устройство не найдено на сервере"));
+    complete(EXIT_STATUS_CONNECTION, tr("Устройство не найдено на сервере"));
 }
 
 void FleetRunner::onConnected(const TStepRecord &record)
@@ -295,15 +318,13 @@ void FleetRunner::onConnected(const TStepRecord &record)
         return;
     }
     if (record.stalled)
-        complete(EXIT_STATUS_TRANSFER, TEXT_STUCK);
+        complete(EXIT_STATUS_TRANSFER, stuckText());
     else if (record.pinRejected)
-        complete(EXIT_STATUS_WRONG_PIN, QStringLiteral("Введен неверный пин-код"));
+        complete(EXIT_STATUS_WRONG_PIN, outcomeText({ESessionOutcome::WrongPin}));
     else if (record.lost || record.deviceConnected)
-        complete(EXIT_STATUS_TRANSFER, TEXT_LOST);
-    else if (record.hasStatus(STATUS_NO_ANSWER))
-        complete(EXIT_STATUS_CONNECTION, STATUS_NO_ANSWER);
+        complete(EXIT_STATUS_TRANSFER, lostText());
     else
-        complete(EXIT_STATUS_CONNECTION, failureText(record, QStringLiteral("Ошибка подключения")));
+        complete(EXIT_STATUS_CONNECTION, failureText(record, outcomeText({ESessionOutcome::ConnectFailed})));
 }
 
 // Settings are sized by the device type's counts; with an unknown type they would be cut
@@ -312,7 +333,7 @@ bool FleetRunner::checkDeviceType()
 {
     if (SettingsStorage.capabilitiesSet)
         return true;
-    complete(EXIT_STATUS_TRANSFER, QStringLiteral("Неизвестный тип устройства %1: настройки не передаются")
+    complete(EXIT_STATUS_TRANSFER, tr("Неизвестный тип устройства %1: настройки не передаются")
                                        .arg(SettingsStorage.parameters.deviceType[0]));
     return false;
 }
@@ -329,23 +350,17 @@ void FleetRunner::beginWork()
         if (checkDeviceType())
             m_driver.downloadSettings();
         break;
-    case ECliCommand::WriteSettings: {
+    case ECliCommand::WriteSettings:
         if (!checkDeviceType())
             break;
-        // Loaded again for each terminal, into storage that holds only this terminal's counts.
-        QString error;
-        if (!SettingsFile::load(m_options.input, &error)) {
-            complete(EXIT_STATUS_FILE, QStringLiteral("Не удается открыть файл настроек: %1").arg(error));
+        // The terminal's own settings first, for the file's records to lie over.
+        if (m_options.allowPartial) {
+            m_overlayPending = true;
+            m_driver.downloadSettings();
             break;
         }
-        const QString refusal = settingsUploadRefusal();
-        if (!refusal.isEmpty()) {
-            complete(EXIT_STATUS_FILE, refusal);
-            break;
-        }
-        m_driver.uploadSettings();
+        writeFileSettings();
         break;
-    }
     case ECliCommand::Log:
         m_driver.downloadLog();
         break;
@@ -368,7 +383,7 @@ void FleetRunner::beginWork()
 void FleetRunner::onWorked(const TStepRecord &record)
 {
     if (record.stalled) {
-        complete(EXIT_STATUS_TRANSFER, TEXT_STUCK);
+        complete(EXIT_STATUS_TRANSFER, stuckText());
         return;
     }
     switch (m_options.command) {
@@ -379,32 +394,37 @@ void FleetRunner::onWorked(const TStepRecord &record)
         onSettingsDownloaded(record);
         break;
     case ECliCommand::WriteSettings:
-        if (record.hasStatus(STATUS_SETTINGS_SENT))
-            complete(EXIT_STATUS_OK, STATUS_SETTINGS_SENT);
-        else
-            complete(EXIT_STATUS_TRANSFER, failureText(record, TEXT_LOST));
+        if (m_overlayPending) {
+            m_overlayPending = false;
+            onOverlayBaseRead(record);
+        } else if (record.has(ESessionOutcome::SettingsSent)) {
+            complete(EXIT_STATUS_OK, outcomeText({ESessionOutcome::SettingsSent}));
+        } else {
+            complete(EXIT_STATUS_TRANSFER, failureText(record, lostText()));
+        }
         break;
     case ECliCommand::Log:
         onLogDownloaded(record);
         break;
     case ECliCommand::Firmware:
-        if (record.hasStatus(STATUS_FIRMWARE_DONE))
-            complete(EXIT_STATUS_OK, STATUS_FIRMWARE_DONE);
-        else if (record.hasStatus(STATUS_FILE_NOT_FOUND) || record.hasStatus(STATUS_FILE_NOT_OPENED))
-            complete(EXIT_STATUS_FILE, failureText(record, STATUS_FILE_NOT_OPENED));
+        if (record.has(ESessionOutcome::FirmwareInstalled))
+            complete(EXIT_STATUS_OK, outcomeText({ESessionOutcome::FirmwareInstalled}));
+        else if (record.has(ESessionOutcome::FirmwareFileMissing) || record.has(ESessionOutcome::FirmwareFileUnreadable))
+            complete(EXIT_STATUS_FILE, failureText(record, outcomeText({ESessionOutcome::FirmwareFileUnreadable})));
         else
-            complete(EXIT_STATUS_TRANSFER, failureText(record, TEXT_LOST));
+            complete(EXIT_STATUS_TRANSFER, failureText(record, lostText()));
         break;
     case ECliCommand::Restart:
     case ECliCommand::FactoryReset: {
-        const QString &done = m_options.command == ECliCommand::Restart ? STATUS_RESTARTED : STATUS_FACTORY_RESET;
-        if (record.hasStatus(done))
-            complete(EXIT_STATUS_OK, done);
+        const ESessionOutcome done = m_options.command == ECliCommand::Restart ? ESessionOutcome::Restarted
+                                                                                : ESessionOutcome::FactoryReset;
+        if (record.has(done))
+            complete(EXIT_STATUS_OK, outcomeText({done}));
         else if (record.lost || m_driver.lostSinceConnect())
-            complete(EXIT_STATUS_TRANSFER, TEXT_LOST);
+            complete(EXIT_STATUS_TRANSFER, lostText());
         else
             // A command without an answer or with a refusal leaves the session as it was.
-            complete(EXIT_STATUS_TRANSFER, QStringLiteral("Устройство не подтвердило команду"));
+            complete(EXIT_STATUS_TRANSFER, outcomeText({ESessionOutcome::CommandFailed}));
         break;
     }
     case ECliCommand::List:
@@ -416,7 +436,7 @@ void FleetRunner::onWorked(const TStepRecord &record)
 void FleetRunner::onStateGroupRead(const TStepRecord &record)
 {
     if (record.lost || m_driver.lostSinceConnect() || !m_driver.isConnected()) {
-        complete(EXIT_STATUS_TRANSFER, TEXT_LOST);
+        complete(EXIT_STATUS_TRANSFER, lostText());
         return;
     }
     if (++m_groupIndex < m_options.groups.size()) {
@@ -424,16 +444,32 @@ void FleetRunner::onStateGroupRead(const TStepRecord &record)
         return;
     }
     const QList<int> rows = StateReport::rowsOf(m_options.groups);
+    QSet<int> unread;
+    for (const int row : rows) {
+        if (!m_rowsRead.value(row, false) && !isConstantParameter(row))
+            unread.insert(row);
+    }
     current().hasState = true;
-    current().parameters = StateReport::toJson(rows);
-    current().stateTable = StateReport::toTable(rows);
-    complete(EXIT_STATUS_OK, QStringLiteral("Состояние прочитано"));
+    current().parameters = StateReport::toJson(rows, unread);
+    current().stateTable = StateReport::toTable(rows, unread);
+    // A value never read is not the terminal's state: the caller must not take it for one.
+    if (!unread.isEmpty()) {
+        complete(EXIT_STATUS_TRANSFER, tr("Не прочитано параметров: %1 из %2").arg(unread.size()).arg(rows.size()));
+        return;
+    }
+    complete(EXIT_STATUS_OK, tr("Состояние прочитано"));
 }
 
 void FleetRunner::onSettingsDownloaded(const TStepRecord &record)
 {
-    if (!record.settingsUpdated || !record.hasStatus(STATUS_SETTINGS_LOADED)) {
-        complete(EXIT_STATUS_TRANSFER, failureText(record, TEXT_LOST));
+    const TSessionOutcome *loaded = record.find(ESessionOutcome::SettingsLoaded);
+    if (!record.settingsUpdated || !loaded) {
+        complete(EXIT_STATUS_TRANSFER, failureText(record, lostText()));
+        return;
+    }
+    // Settings the terminal did not send would be saved as zeros.
+    if (loaded->detail > 0) {
+        complete(EXIT_STATUS_TRANSFER, incompleteBaseText(loaded->detail));
         return;
     }
     // The window keeps a CSD connection type other than 0 as 1 after a download; the file
@@ -445,17 +481,68 @@ void FleetRunner::onSettingsDownloaded(const TStepRecord &record)
     const QString path = fileFor(m_options.output);
     QString error;
     if (!SettingsFile::save(path, &error)) {
-        complete(EXIT_STATUS_FILE, QStringLiteral("Не удается сохранить файл настроек: %1").arg(error));
+        complete(EXIT_STATUS_FILE, tr("Не удается сохранить файл настроек: %1").arg(error));
         return;
     }
     current().file = path;
-    complete(EXIT_STATUS_OK, QStringLiteral("Настройки сохранены в %1").arg(path));
+    complete(EXIT_STATUS_OK, tr("Настройки сохранены в %1").arg(path));
+}
+
+void FleetRunner::writeFileSettings()
+{
+    // Loaded again for each terminal, into storage that holds only this terminal's counts (and,
+    // with --allow-partial, its own settings beneath).
+    QString error;
+    QVector<TSettingKey> missing;
+    if (!SettingsFile::load(m_options.input, &error, &missing)) {
+        complete(EXIT_STATUS_FILE, tr("Не удается открыть файл настроек: %1").arg(error));
+        return;
+    }
+    if (!missing.isEmpty() && !m_options.allowPartial) {
+        complete(EXIT_STATUS_FILE, incompleteFileText(missing));
+        return;
+    }
+    const QString refusal = settingsUploadRefusal();
+    if (!refusal.isEmpty()) {
+        complete(EXIT_STATUS_FILE, refusal);
+        return;
+    }
+    m_driver.uploadSettings();
+}
+
+void FleetRunner::onOverlayBaseRead(const TStepRecord &record)
+{
+    const TSessionOutcome *loaded = record.find(ESessionOutcome::SettingsLoaded);
+    if (!loaded) {
+        complete(EXIT_STATUS_TRANSFER, failureText(record, lostText()));
+        return;
+    }
+    // With holes beneath, the file's holes would still be written as zeros.
+    if (loaded->detail > 0) {
+        complete(EXIT_STATUS_TRANSFER, incompleteBaseText(loaded->detail));
+        return;
+    }
+    writeFileSettings();
+}
+
+QString FleetRunner::incompleteFileText(const QVector<TSettingKey> &missing) const
+{
+    return tr("Файл настроек %1 неполный: нет %2 настроек (%3); запись прервана, --allow-partial дополнит его "
+              "настройками терминала")
+        .arg(m_options.input)
+        .arg(missing.size())
+        .arg(settingKeysText(missing));
+}
+
+QString FleetRunner::incompleteBaseText(int missing) const
+{
+    return tr("Терминал прислал неполные настройки: нет %1 настроек").arg(missing);
 }
 
 void FleetRunner::onLogDownloaded(const TStepRecord &record)
 {
-    if (!record.hasStatus(STATUS_LOG_DONE)) {
-        complete(EXIT_STATUS_TRANSFER, failureText(record, TEXT_LOST));
+    if (!record.has(ESessionOutcome::LogLoaded)) {
+        complete(EXIT_STATUS_TRANSFER, failureText(record, lostText()));
         return;
     }
     static QTextCodec *const codec = QTextCodec::codecForName("Windows-1251");
@@ -467,11 +554,11 @@ void FleetRunner::onLogDownloaded(const TStepRecord &record)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         qCDebug(lcCli) << "Error file writing" << path << file.errorString();
-        complete(EXIT_STATUS_FILE, QStringLiteral("Не удается сохранить файл %1: %2").arg(path, file.errorString()));
+        complete(EXIT_STATUS_FILE, tr("Не удается сохранить файл %1: %2").arg(path, file.errorString()));
         return;
     }
     current().file = path;
-    complete(EXIT_STATUS_OK, QStringLiteral("LOG сохранен в %1").arg(path));
+    complete(EXIT_STATUS_OK, tr("LOG сохранен в %1").arg(path));
 }
 
 // Records the terminal's result, then ends its session if one is still open.
@@ -493,15 +580,15 @@ void FleetRunner::finishTerminal()
 {
     const TTerminalResult &result = current();
     if (result.outcome == EOutcome::Ok)
-        Console::errLine(QStringLiteral("[%1] Готово: %2").arg(result.id, result.message));
+        Console::errLine(tr("[%1] Готово: %2").arg(result.id, result.message));
     else
-        Console::errLine(QStringLiteral("[%1] Не выполнено: %2").arg(result.id, result.message));
+        Console::errLine(tr("[%1] Не выполнено: %2").arg(result.id, result.message));
 
     const bool stop = m_workerStuck || (result.outcome == EOutcome::Failed && !m_options.continueOnError);
     if (stop) {
         for (int i = m_current + 1; i < m_results.size(); ++i) {
             m_results[i].outcome = EOutcome::Skipped;
-            m_results[i].message = QStringLiteral("не выполнялось после ошибки");
+            m_results[i].message = tr("не выполнялось после ошибки");
         }
         m_current = int(m_results.size());
         finishRun();
@@ -534,7 +621,7 @@ void FleetRunner::failRun(int status, const QString &message)
         return;
     m_done = true;
     m_phase = EPhase::Idle;
-    Console::errLine(QStringLiteral("Ошибка: %1").arg(message));
+    Console::errLine(tr("Ошибка: %1").arg(message));
     m_driver.stop();
     emit finished(status);
 }
@@ -625,15 +712,13 @@ QString FleetRunner::fileFor(const QString &pattern) const
 // The worker's last failure text, else the given one.
 QString FleetRunner::failureText(const TStepRecord &record, const QString &fallback) const
 {
-    for (int i = int(record.statuses.size()) - 1; i >= 0; --i) {
-        const QString &text = record.statuses.at(i);
-        if (text.startsWith(QStringLiteral("Ошибка")) || text.startsWith(QStringLiteral("Невозможно"))
-            || text == QStringLiteral("Устройство не найдено")
-            || text == QStringLiteral("Устройство занято другим конфигуратором") || text == STATUS_FILE_NOT_FOUND)
-            return text;
+    for (int i = int(record.outcomes.size()) - 1; i >= 0; --i) {
+        const TSessionOutcome &outcome = record.outcomes.at(i);
+        if (isFailure(outcome.code) && outcome.code != ESessionOutcome::Lost)
+            return outcomeText(outcome);
     }
     if (record.lost)
-        return TEXT_LOST;
+        return lostText();
     return fallback;
 }
 

@@ -2,9 +2,12 @@
 
 #include "cli/CliOptions.h"
 #include "cli/WorkerDriver.h"
+#include "model/SettingsCoverage.h"
 
 #include <QJsonObject>
 #include <QList>
+#include <QMap>
+#include <QVector>
 #include <QObject>
 #include <QString>
 
@@ -49,6 +52,10 @@ private:
     void onStateGroupRead(const TStepRecord &record);
     void onSettingsDownloaded(const TStepRecord &record);
     void onLogDownloaded(const TStepRecord &record);
+    void writeFileSettings();
+    void onOverlayBaseRead(const TStepRecord &record);
+    QString incompleteFileText(const QVector<TSettingKey> &missing) const;
+    QString incompleteBaseText(int missing) const;
     void complete(int status, const QString &message);
     void finishTerminal();
     void finishRun();
@@ -75,4 +82,8 @@ private:
     bool m_done = false;
     QString m_firmwarePath;
     QString m_lastProgress;
+    // State rows whose last read ended, and whether it stored a value, for this terminal.
+    QMap<int, bool> m_rowsRead;
+    // --allow-partial: the terminal's own settings are being read beneath the file's.
+    bool m_overlayPending = false;
 };

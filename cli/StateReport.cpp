@@ -2,6 +2,7 @@
 
 #include "cli/TextTable.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QtEndian>
 
@@ -172,33 +173,36 @@ QString StateReport::displayValue(int row)
     if (!d.value)
         return QString();
     if (isServerState(d.id))
-        return unsignedOf(d) ? QStringLiteral("на связи") : QStringLiteral("нет соединения");
+        return unsignedOf(d) ? QCoreApplication::translate("StateReport", "на связи")
+                             : QCoreApplication::translate("StateReport", "нет соединения");
     if (d.type == PARAM_FLAG)
-        return unsignedOf(d) ? QStringLiteral("вкл.") : QStringLiteral("выкл.");
+        return unsignedOf(d) ? QCoreApplication::translate("StateReport", "вкл.")
+                             : QCoreApplication::translate("StateReport", "выкл.");
     if (d.id == CURRENT_TIME_ID)
         return QDateTime::fromSecsSinceEpoch(qint64(unsignedOf(d)), Qt::UTC).toString(Qt::ISODate);
     switch (d.type) {
     case PARAM_TEXT:
         return textOf(d);
     case PARAM_FLOAT:
-        return isMissingSensor(d) ? QStringLiteral("нет связи") : floatText(floatOf(d));
+        return isMissingSensor(d) ? QCoreApplication::translate("StateReport", "нет связи") : floatText(floatOf(d));
     default:
         return QString::number(unsignedOf(d));
     }
 }
 
-QJsonObject StateReport::toJson(const QList<int> &rows)
+QJsonObject StateReport::toJson(const QList<int> &rows, const QSet<int> &unread)
 {
     QJsonObject object;
     for (const int row : rows)
-        object.insert(keyOf(parameterRow(row).id), jsonValue(row));
+        object.insert(keyOf(parameterRow(row).id), unread.contains(row) ? QJsonValue() : jsonValue(row));
     return object;
 }
 
-QString StateReport::toTable(const QList<int> &rows)
+QString StateReport::toTable(const QList<int> &rows, const QSet<int> &unread)
 {
     TextTable table({QStringLiteral("KEY"), QStringLiteral("VALUE"), QStringLiteral("NAME")});
     for (const int row : rows)
-        table.addRow({keyOf(parameterRow(row).id), displayValue(row), parameterName(row)});
+        table.addRow({keyOf(parameterRow(row).id), unread.contains(row) ? QStringLiteral("—") : displayValue(row),
+                      parameterName(row)});
     return table.toString();
 }

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 // The state parameters held in SettingsStorage, decoded as the state views show them and
@@ -25,7 +26,8 @@ public:
     // As the views show it: Russian on/off texts, "нет связи" for a missing sensor.
     static QString displayValue(int row);
 
-    static QJsonObject toJson(const QList<int> &rows);
+    // Rows in unread were not read from the terminal: null in JSON, "—" in the table.
+    static QJsonObject toJson(const QList<int> &rows, const QSet<int> &unread = {});
     // Columns: key, value, the parameter's Russian name.
-    static QString toTable(const QList<int> &rows);
+    static QString toTable(const QList<int> &rows, const QSet<int> &unread = {});
 };

@@ -37,14 +37,6 @@ int watchdogMs(const TSessionTimeouts &s, const TTransportTimeouts &t)
     return 2 * longest + 5000;
 }
 
-// The outcomes of a search and authorization that leave no session.
-bool endsConnection(const QString &status)
-{
-    return status == QStringLiteral("Ошибка подключения") || status == QStringLiteral("Устройство не найдено")
-        || status == QStringLiteral("Устройство занято другим конфигуратором")
-        || status == QStringLiteral("Ошибка авторизации");
-}
-
 } // namespace
 
 WorkerDriver::WorkerDriver(bool fastTimeouts, QObject *parent)
@@ -81,6 +73,8 @@ void WorkerDriver::start()
     connect(m_worker, &usb_handler::device_connected, this, &WorkerDriver::onDeviceConnected);
     connect(m_worker, &usb_handler::device_disconnected, this, &WorkerDriver::onDeviceDisconnected);
     connect(m_worker, &usb_handler::status_message, this, &WorkerDriver::onStatusMessage);
+    connect(m_worker, &usb_handler::outcome, this, &WorkerDriver::onOutcome);
+    connect(m_worker, &usb_handler::parameter_read, this, &WorkerDriver::onParameterRead);
     connect(m_worker, &usb_handler::pin_request, this, &WorkerDriver::onPinRequest);
     connect(m_worker, &usb_handler::settings_updated, this, &WorkerDriver::onSettingsUpdated);
     connect(m_worker, &usb_handler::log_data, this, &WorkerDriver::onLogData);
@@ -262,8 +256,20 @@ void WorkerDriver::onStatusMessage(QString message)
     activity();
     m_record.statuses.append(message);
     emit statusText(message);
-    if (m_end == EStepEnd::ConnectOutcome && endsConnection(message))
+}
+
+void WorkerDriver::onOutcome(TSessionOutcome outcome)
+{
+    activity();
+    m_record.outcomes.append(outcome);
+    if (m_end == EStepEnd::ConnectOutcome && endsAttempt(outcome.code))
         finish();
+}
+
+void WorkerDriver::onParameterRead(int row, bool ok)
+{
+    activity();
+    m_record.parameters.insert(row, ok);
 }
 
 void WorkerDriver::onPinRequest()

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,9 @@
 // What the worker reported while one step ran.
 struct TStepRecord {
     QStringList statuses;
+    QList<TSessionOutcome> outcomes;
+    // State parameters whose read ended, by row: whether the value was stored.
+    QMap<int, bool> parameters;
     bool listReceived = false;
     QList<TDeviceToConfigInfo> list;
     bool deviceConnected = false;
@@ -28,7 +32,15 @@ struct TStepRecord {
     QByteArray log;
     bool stalled = false; // the worker went silent for longer than any of its time limits
 
-    bool hasStatus(const QString &text) const { return statuses.contains(text); }
+    const TSessionOutcome *find(ESessionOutcome code) const
+    {
+        for (const TSessionOutcome &o : outcomes) {
+            if (o.code == code)
+                return &o;
+        }
+        return nullptr;
+    }
+    bool has(ESessionOutcome code) const { return find(code) != nullptr; }
 };
 
 // Runs one usb_handler in its own thread, wired as the window wires it, and turns its
@@ -77,6 +89,8 @@ private slots:
     void onDeviceConnected();
     void onDeviceDisconnected(bool lost);
     void onStatusMessage(QString message);
+    void onOutcome(TSessionOutcome outcome);
+    void onParameterRead(int row, bool ok);
     void onPinRequest();
     void onSettingsUpdated();
     void onLogData(QByteArray data);

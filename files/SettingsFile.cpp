@@ -2,6 +2,7 @@
 
 #include "files/FilesLog.h"
 #include "model/SettingRecordReader.h"
+#include "model/SettingsCoverage.h"
 #include "model/SettingsImage.h"
 #include "model/SettingsStorage.h"
 
@@ -24,6 +25,7 @@ struct TLoadCount {
     int records = 0;
     int stored = 0;
     bool truncated = false;
+    QSet<TSettingKey> keys; // of the records stored
 };
 
 TLoadCount storeRecords(const QByteArray &bytes)
@@ -41,6 +43,9 @@ TLoadCount storeRecords(const QByteArray &bytes)
             continue;
         std::memcpy(field, record.value.constData(), std::min<size_t>(size, size_t(record.value.size())));
         ++count.stored;
+        // A short record fills its field only in part: that setting is not whole.
+        if (record.size == size)
+            count.keys.insert({record.id, record.subId});
     }
     count.truncated = reader.truncated();
     return count;
@@ -74,9 +79,11 @@ bool SettingsFile::save(const QString &path, QString *error)
     return true;
 }
 
-bool SettingsFile::load(const QString &path, QString *error)
+bool SettingsFile::load(const QString &path, QString *error, QVector<TSettingKey> *missing)
 {
     setError(error, QString());
+    if (missing)
+        missing->clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         qCDebug(lcFiles) << "Error file opening";
@@ -110,6 +117,8 @@ bool SettingsFile::load(const QString &path, QString *error)
         qCDebug(lcFiles) << "[SettingsFile::load] WARNING" << note;
         setError(error, note);
     }
+    if (missing)
+        *missing = missingSettings(count.keys);
     return true;
 }
 

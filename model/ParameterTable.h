@@ -43,3 +43,8 @@ QString parameterName(int row);
 void groupBounds(ParameterGroup group, uint16_t *first, uint16_t *last);
 // The configurator holds proto_ver itself.
 void initConstantParameters();
+// A row the configurator holds itself and never reads from the terminal.
+inline bool isConstantParameter(int row)
+{
+    return parameterRow(row).id == PROTO_VER_ID;
+}

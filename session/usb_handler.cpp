@@ -1,6 +1,7 @@
 #include "session/usb_handler.h"
 
 #include "model/SettingRecordReader.h"
+#include "model/SettingsCoverage.h"
 #include "model/SettingsImage.h"
 #include "model/SettingsStorage.h"
 #include "session/AnswerCollector.h"
@@ -32,6 +33,9 @@ uint16_t receivedCounterId(int k)
 {
     return uint16_t(k <= 4 ? 2011 + k : 2015 + k);
 }
+
+constexpr uint16_t ADD_SENSOR_MODE_ID = 3368;
+constexpr uint16_t DIGITAL_OUTPUT_ID = 1061;
 
 // A file the terminal serves is at most this long; more is a broken size field.
 constexpr uint32_t FILE_SIZE_LIMIT = 64u * 1024u * 1024u;
@@ -82,6 +86,7 @@ usb_handler::usb_handler(QObject *parent)
     , pin(QString::fromLatin1(DEFAULT_PIN))
 {
     initConstantParameters();
+    qRegisterMetaType<TSessionOutcome>("TSessionOutcome");
     port_handler = new CConfiguratorHandlerPort(this);
     connect(port_handler, &CConfiguratorHandlerPort::device_lost, this, &usb_handler::on_device_lost);
     // A child timer moves with the worker into its thread, so passes run there directly
@@ -169,7 +174,7 @@ void usb_handler::run_pass()
         port_handler->close(true);
         emit device_disconnected(false);
         stop_request.store(0);
-        emit status_message(QStringLiteral("Устройство отключено"));
+        report({ESessionOutcome::Disconnected});
         return;
     }
 
@@ -183,28 +188,28 @@ void usb_handler::run_pass()
         readParameters(ParameterGroup(state_page.load()));
         if (connected.load()) {
             emit state_updated();
-            emit status_message(QStringLiteral("Устройство подключено"));
+            emit status_message(outcomeText({ESessionOutcome::Connected}));
         }
     }
 
     if (connected.load() && download_settings_request.exchange(0)) {
-        emit status_message(QStringLiteral("Загрузка настроек"));
+        emit status_message(tr("Загрузка настроек"));
         downloadSettings();
     }
 
     if (connected.load() && upload_settings_request.exchange(0)) {
-        emit status_message(QStringLiteral("Передача настроек"));
+        emit status_message(tr("Передача настроек"));
         uploadSettings();
     }
 
     if (connected.load() && add_temp_start.exchange(0)) {
         SettingsStorage.addSensorMode[0] = 1;
-        writeSetting(3368, 0, 0);
+        write_command_setting(ADD_SENSOR_MODE_ID);
     }
 
     if (connected.load() && add_temp_stop.exchange(0)) {
         SettingsStorage.addSensorMode[0] = 0;
-        writeSetting(3368, 0, 0);
+        write_command_setting(ADD_SENSOR_MODE_ID);
         const int sensors = boundedCapabilities().temperatureSensorCount;
         for (int sub = 0; sub < sensors && connected.load(); ++sub)
             readSetting(3356, uint16_t(sub), uint(sub));
@@ -214,16 +219,14 @@ void usb_handler::run_pass()
     bool firmware_done = false;
     if (connected.load() && firmware_request.exchange(0)) {
         if (uploadFirmware()) {
-            end_session(QStringLiteral("Прошивка успешно загружена - устройство отключено"));
+            end_session({ESessionOutcome::FirmwareInstalled});
             firmware_done = true;
-        } else {
-            emit status_message(QStringLiteral("Ошибка загрузки прошивки"));
         }
     }
 
     if (!firmware_done && connected.load() && download_log_request.exchange(0)) {
         if (downloadLog())
-            emit status_message(QStringLiteral("LOG файл успешно загружен"));
+            report({ESessionOutcome::LogLoaded});
     }
 
     for (int k = 1; k <= 8; ++k) {
@@ -234,24 +237,28 @@ void usb_handler::run_pass()
     bool restarted = false;
     if (connected.load() && reset_device_request.exchange(0)) {
         if (sendCommand(REQUEST_RESTART, nullptr, 0) == 1) {
-            end_session(QStringLiteral("Отправлена команда на перезагрузку устройства - устройство отключено"));
+            end_session({ESessionOutcome::Restarted});
             restarted = true;
+        } else {
+            report({ESessionOutcome::CommandFailed});
         }
     }
 
     if (!restarted && connected.load() && tofactory_request.exchange(0)) {
         if (sendCommand(REQUEST_FACTORY_RESET, nullptr, 0) == 1)
-            end_session(QStringLiteral("Отправлена команда на сброс к заводским настройкам - устройство отключено"));
+            end_session({ESessionOutcome::FactoryReset});
+        else
+            report({ESessionOutcome::CommandFailed});
     }
 
     if (set_output_request.exchange(0) && set_output_index.load() == 0) {
         SettingsStorage.parameters.digitalOutputs[0][0] = 1;
-        writeSetting(1061, 0, 0);
+        write_command_setting(DIGITAL_OUTPUT_ID);
     }
 
     if (reset_output_request.exchange(0) && reset_output_index.load() == 0) {
         SettingsStorage.parameters.digitalOutputs[0][0] = 0;
-        writeSetting(1061, 0, 0);
+        write_command_setting(DIGITAL_OUTPUT_ID);
     }
 }
 
@@ -265,26 +272,26 @@ void usb_handler::start_session()
     // A PIN that the window queued before asking for this connection is in force for it.
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 
-    emit status_message(QStringLiteral("Поиск устройства"));
+    emit status_message(tr("Поиск устройства"));
     const uint8_t found = uint8_t(port_handler->findDevice(pending_device()));
     switch (found) {
     case uint8_t(CONNECT_FAILED):
     case uint8_t(CONNECT_NO_ANSWER):
-        emit status_message(QStringLiteral("Ошибка подключения"));
+        report({ESessionOutcome::ConnectFailed});
         return;
     case uint8_t(CONNECT_NOT_FOUND):
-        emit status_message(QStringLiteral("Устройство не найдено"));
+        report({ESessionOutcome::DeviceNotFound});
         return;
     case uint8_t(CONNECT_BUSY):
-        emit status_message(QStringLiteral("Устройство занято другим конфигуратором"));
+        report({ESessionOutcome::DeviceBusy});
         return;
     default:
-        emit status_message(QStringLiteral("Устройство найдено, авторизация"));
+        emit status_message(tr("Устройство найдено, авторизация"));
         break;
     }
 
     if (!check_pin()) {
-        emit status_message(QStringLiteral("Ошибка авторизации"));
+        emit status_message(tr("Ошибка авторизации"));
         return;
     }
     connected.store(true);
@@ -296,16 +303,31 @@ void usb_handler::start_session()
     if (!connected.load())
         return;
     emit device_type_received();
-    emit status_message(QStringLiteral("Устройство подключено"));
+    report({ESessionOutcome::Connected});
 }
 
-void usb_handler::end_session(const QString &status)
+void usb_handler::end_session(const TSessionOutcome &ending)
 {
-    emit status_message(status);
+    emit status_message(outcomeText(ending));
     connected.store(false);
     if (port_handler->isOpen())
         port_handler->close(true);
     emit device_disconnected(false);
+    emit outcome(ending);
+}
+
+void usb_handler::report(const TSessionOutcome &result)
+{
+    emit status_message(outcomeText(result));
+    emit outcome(result);
+}
+
+// A setting written on the operator's command (output, counters, sensor enrolment): the value
+// is already stored, so a refusal is told rather than left to look done.
+void usb_handler::write_command_setting(uint16_t id)
+{
+    if (writeSetting(id, 0, 0) != 1)
+        report({ESessionOutcome::SettingRefused, id});
 }
 
 void usb_handler::clear_requests()
@@ -327,8 +349,8 @@ void usb_handler::run_traffic_reset(int server)
     TTrafficCounters &counters = SettingsStorage.parameters.traffic[server - 1];
     std::memset(counters.sent, 0, sizeof counters.sent);
     std::memset(counters.received, 0, sizeof counters.received);
-    writeSetting(sentCounterId(server), 0, 0);
-    writeSetting(receivedCounterId(server), 0, 0);
+    write_command_setting(sentCounterId(server));
+    write_command_setting(receivedCounterId(server));
 }
 
 TDeviceToConnect usb_handler::pending_device()
@@ -369,10 +391,11 @@ bool usb_handler::check_pin()
     if (result > 0)
         return true;
     if (result == 0) {
-        emit status_message(QStringLiteral("Введен неверный пин-код"));
+        emit status_message(outcomeText({ESessionOutcome::WrongPin}));
         emit pin_request();
+        emit outcome({ESessionOutcome::WrongPin});
     } else {
-        emit status_message(QStringLiteral("Устройство не отвечает"));
+        report({ESessionOutcome::NoAnswer});
     }
     return false;
 }
@@ -382,8 +405,10 @@ void usb_handler::declare_lost()
     const bool wasConnected = connected.exchange(false);
     if (port_handler->isOpen())
         port_handler->close(true);
-    if (wasConnected)
+    if (wasConnected) {
         emit device_disconnected(true);
+        emit outcome({ESessionOutcome::Lost});
+    }
 }
 
 void usb_handler::readParameters(ParameterGroup group)
@@ -401,7 +426,7 @@ void usb_handler::readParameters(ParameterGroup group)
         }
         if (row.id == PROTO_VER_ID)
             continue;
-        emit status_message(QStringLiteral("Чтение параметра ") + parameterName(k));
+        emit status_message(tr("Чтение параметра ") + parameterName(k));
         emit bar_percentage(last == first ? 0 : int((100.0 / (last - first)) * (k - first)));
 
         QByteArray answer;
@@ -410,15 +435,17 @@ void usb_handler::readParameters(ParameterGroup group)
             declare_lost();
             break;
         }
-        if (got == 0)
-            continue;
-        const ResponseCheck check = checkResponse(answer, uint32_t(k), true, row.id, row.size);
-        if (check.fault != Fault::None) {
-            logRejected(check, answer, "parameter", row.size);
+        const ResponseCheck check = got == 0 ? ResponseCheck{}
+                                             : checkResponse(answer, uint32_t(k), true, row.id, row.size);
+        if (got == 0 || check.fault != Fault::None) {
+            if (got != 0)
+                logRejected(check, answer, "parameter", row.size);
+            emit parameter_read(k, false);
             continue;
         }
         std::memcpy(row.value, check.value.constData(), row.size);
         qCDebug(lcSession) << "Parameter sucessfuly received" << row.id;
+        emit parameter_read(k, true);
         emit state_updated();
     }
     emit bar_percentage(0);
@@ -429,7 +456,7 @@ int usb_handler::readSetting(uint16_t id, uint16_t subId, uint uuid)
     uint8_t *location = nullptr;
     const uint8_t size = findSetting(id, subId, &location);
     qCDebug(lcSession) << "Read parameter" << id;
-    emit status_message(QStringLiteral("Чтение параметра ") + QString::number(id));
+    emit status_message(tr("Чтение параметра ") + QString::number(id));
 
     const uint32_t wireUuid = uuid & 0xFFFFu;
     QByteArray answer;
@@ -463,7 +490,7 @@ int usb_handler::writeSetting(uint16_t id, uint16_t subId, uint uuid)
 {
     uint8_t *location = nullptr;
     const uint8_t size = findSetting(id, subId, &location);
-    emit status_message(QStringLiteral("Передача параметра ") + QString::number(id));
+    emit status_message(tr("Передача параметра ") + QString::number(id));
 
     const uint32_t wireUuid = uuid & 0xFFFFu;
     QByteArray answer;
@@ -479,7 +506,7 @@ int usb_handler::writeSetting(uint16_t id, uint16_t subId, uint uuid)
 int usb_handler::sendCommand(uint8_t code, const uint8_t *data, uint8_t length)
 {
     qCDebug(lcSession) << "Send command";
-    emit status_message(QStringLiteral("Отправка команды"));
+    emit status_message(tr("Отправка команды"));
     QByteArray answer;
     const int got = exchange(commandRequest(code, data, length), m_timeouts.replyMs, &answer);
     if (got < 0)
@@ -537,9 +564,11 @@ int usb_handler::getFile(QByteArray name, QByteArray &out)
             }
         }
         // Only the file's end may make a chunk shorter than asked; any other short chunk would
-        // leave a gap that the offset steps over.
-        if (uint32_t(answer.data.size()) < qMin(wanted, total > offset ? total - offset : 0)) {
-            qCDebug(lcSession) << "Wrong size received" << answer.data.size();
+        // leave a gap that the offset steps over. A chunk longer than the declared size leaves
+        // contradicts it: either the size or the data is wrong, and neither can be trusted.
+        const uint32_t left = total > offset ? total - offset : 0;
+        if (uint32_t(answer.data.size()) < qMin(wanted, left) || uint32_t(answer.data.size()) > left) {
+            qCDebug(lcSession) << "Wrong size received" << answer.data.size() << "with" << left << "bytes left";
             return fail();
         }
         offset += wanted;
@@ -561,35 +590,45 @@ void usb_handler::downloadSettings()
     QByteArray buffer;
     if (!getFile(QByteArrayLiteral("BASE"), buffer)) {
         qCDebug(lcSession) << "Error downloading settings";
-        emit status_message(QStringLiteral("Ошибка загрузк настроек"));
+        report({ESessionOutcome::SettingsLoadFailed});
         declare_lost();
         return;
     }
     SettingRecordReader reader(buffer, 0);
     TSettingRecord record;
+    QSet<TSettingKey> stored;
     while (reader.next(&record)) {
         uint8_t *location = nullptr;
         const uint8_t size = findSetting(record.id, record.subId, &location);
-        if (size == 0)
+        if (size == 0) {
             qCDebug(lcSession, "Setting id=%d, subid=%d not found\n", record.id, record.subId);
-        else if (size != record.size)
+        } else if (size != record.size) {
             qCDebug(lcSession, "Error setting %d recv size: %d, while real_size is: %d\n", record.id, record.size, size);
-        else
+        } else {
             std::memcpy(location, record.value.constData(), size);
+            stored.insert({record.id, record.subId});
+        }
     }
     if (reader.truncated())
         qCDebug(lcSession) << "Settings record at" << reader.position() << "runs past the end of the file";
+    // Settings the terminal did not send keep the values they had, which belong to no terminal
+    // in particular: whoever saves or writes them must know.
+    const int missing = missingSettings(stored).size();
+    if (missing > 0)
+        qCDebug(lcSession) << "BASE lacks" << missing << "settings of a full configuration";
     emit bar_percentage(0);
-    emit status_message(QStringLiteral("Настройки загружены"));
+    const TSessionOutcome loaded{ESessionOutcome::SettingsLoaded, missing};
+    emit status_message(outcomeText(loaded));
     emit settings_updated();
+    emit outcome(loaded);
 }
 
 int usb_handler::downloadLog()
 {
-    emit status_message(QStringLiteral("Загрузка LOG-файла"));
+    emit status_message(tr("Загрузка LOG-файла"));
     QByteArray buffer;
     if (!getFile(QByteArrayLiteral("LOG"), buffer)) {
-        emit status_message(QStringLiteral("Ошибка загрузки LOG-файла"));
+        report({ESessionOutcome::LogFailed});
         declare_lost();
         return 0;
     }
@@ -613,7 +652,7 @@ int usb_handler::sendFile(QByteArray name, QByteArray data)
         emit bar_percentage(int(double(i) * step));
         const int length = i == chunkCount ? size - position : CHUNK_SIZE;
         qCDebug(lcSession) << "Send chunk" << i;
-        emit status_message(QStringLiteral("Передача фрагмента %1 из %2").arg(i).arg(chunkCount));
+        emit status_message(tr("Передача фрагмента %1 из %2").arg(i).arg(chunkCount));
         const QByteArray frame = chunkFrame(name, uint16_t(i), uint16_t(chunkCount), data.mid(position, length));
         position += length;
         QByteArray answerFrame;
@@ -658,10 +697,10 @@ void usb_handler::uploadSettings()
     if (image.isEmpty())
         image = build_settings_image();
     if (sendFile(QByteArrayLiteral("SETTINGS"), image)) {
-        emit status_message(QStringLiteral("Настройки переданы"));
+        report({ESessionOutcome::SettingsSent});
         return;
     }
-    emit status_message(QStringLiteral("Ошибка передачи настроек"));
+    report({ESessionOutcome::SettingsSendFailed});
     declare_lost();
 }
 
@@ -674,7 +713,8 @@ bool usb_handler::uploadFirmware()
     }
     if (!QFile::exists(path)) {
         qCDebug(lcSession) << "File not found";
-        emit status_message(QStringLiteral("Файл не найден"));
+        report({ESessionOutcome::FirmwareFileMissing});
+        emit status_message(outcomeText({ESessionOutcome::FirmwareFailed}));
         return false;
     }
     QFile file(path);
@@ -683,12 +723,16 @@ bool usb_handler::uploadFirmware()
     const bool sendable = size > 0 && size <= qint64(MAX_CHUNK_COUNT) * CHUNK_SIZE;
     if (!sendable || !file.open(QIODevice::ReadOnly)) {
         qCDebug(lcSession) << "Error file opening";
-        emit status_message(QStringLiteral("Ошибка открытия файла"));
+        report({ESessionOutcome::FirmwareFileUnreadable});
+        emit status_message(outcomeText({ESessionOutcome::FirmwareFailed}));
         return false;
     }
     const QByteArray content = file.readAll();
     file.close();
-    return sendFile(QByteArrayLiteral("FIRMWARE"), content) == 1;
+    if (sendFile(QByteArrayLiteral("FIRMWARE"), content) == 1)
+        return true;
+    report({ESessionOutcome::FirmwareFailed});
+    return false;
 }
 
 void usb_handler::start_connection(TDeviceToConnect _dev)
@@ -708,10 +752,16 @@ void usb_handler::stop_connection()
 void usb_handler::update_server_param(TServerAddress addr)
 {
     if (!port_handler->updateServerParameters(addr)) {
-        emit status_message(QStringLiteral("Невозможно соединиться с сервером"));
+        report({ESessionOutcome::ServerUnreachable});
         return;
     }
-    emit device_list(port_handler->getServerDeviceList());
+    const QList<TDeviceToConfigInfo> list = port_handler->getServerDeviceList();
+    // No answer is not an empty list: the server said nothing about its terminals.
+    if (!port_handler->deviceListReceived()) {
+        report({ESessionOutcome::NoDeviceList});
+        return;
+    }
+    emit device_list(list);
 }
 
 void usb_handler::on_start_add_keys() { add_keys_start.store(1); }
@@ -792,8 +842,10 @@ void usb_handler::on_update_can() { update_can_request.store(1); }
 
 void usb_handler::on_device_lost()
 {
-    if (connected.exchange(false))
+    if (connected.exchange(false)) {
         emit device_disconnected(true);
+        emit outcome({ESessionOutcome::Lost});
+    }
 }
 
 void usb_handler::upload_can_fw_to_device(QByteArray filedata)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ParameterTable.h"
+#include "session/SessionOutcome.h"
 #include "transport/CConfiguratorHandlerPort.h"
 #include "transport/TDeviceToConfigInfo.h"
 #include "transport/TDeviceToConnect.h"
@@ -75,6 +76,10 @@ signals:
     void log_data(QByteArray data);
     void device_list(QList<TDeviceToConfigInfo> list);
     void device_type_received();
+    // How a request ended; the status texts above are made from it.
+    void outcome(TSessionOutcome outcome);
+    // A state parameter's read ended: ok when its value was stored. row: in the parameter table.
+    void parameter_read(int row, bool ok);
 
 public slots:
     void main_loop();
@@ -128,7 +133,9 @@ private:
     int exchange(const QByteArray &frame, int timeoutMs, QByteArray *answer);
     void run_pass();
     void start_session();
-    void end_session(const QString &status);
+    void end_session(const TSessionOutcome &ending);
+    void report(const TSessionOutcome &result);
+    void write_command_setting(uint16_t id);
     void clear_requests();
     void run_traffic_reset(int server);
     TDeviceToConnect pending_device();

@@ -185,6 +185,7 @@ bool CConfiguratorHandlerPort::updateServerParameters(TServerAddress addr)
 QList<TDeviceToConfigInfo> CConfiguratorHandlerPort::getServerDeviceList()
 {
     deviceList.clear();
+    m_listReceived = false;
     closeSocket(connectionKind == CONNECTION_TCP);
     connectSocket();
 
@@ -204,6 +205,7 @@ QList<TDeviceToConfigInfo> CConfiguratorHandlerPort::getServerDeviceList()
         qCDebug(lcTransport).noquote() << lastError;
         return {};
     }
+    m_listReceived = true;
     return deviceList;
 }
 

@@ -66,6 +66,10 @@ public:
     // packets among them are still acted on.
     void discardInput();
 
+    // Whether the last getServerDeviceList got the server's list; an empty result means
+    // "no terminals" only when it did.
+    bool deviceListReceived() const { return m_listReceived; }
+
     // TCP bytes held back as the start of a packet that has not fully arrived.
     int bufferedBytes() const { return rxBuffer.size(); }
 
@@ -120,4 +124,5 @@ private:
     // The server closed the link behind terminal packets not read yet.
     bool m_lostBehindQueued = false;
     uint32_t m_deviceListCount = 0; // device lists received so far
+    bool m_listReceived = false;
 };

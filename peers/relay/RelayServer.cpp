@@ -128,7 +128,23 @@ void RelayServer::handleConfiguratorFrame(QTcpSocket *socket, const QByteArray &
             devices.append(m_terminals.value(terminal).info);
         if (m_options.pingBeforeAnswer)
             pingFirst(socket);
-        sendToConfigurator(socket, RelayCodec::deviceListPacket(devices));
+        QByteArray list = RelayCodec::deviceListPacket(devices);
+        switch (m_options.listFault) {
+        case TRelayOptions::ListFault::None:
+            break;
+        case TRelayOptions::ListFault::Silent:
+            return;
+        case TRelayOptions::ListFault::Garbage:
+            list = QByteArray(list.size(), char(0xFF));
+            break;
+        case TRelayOptions::ListFault::BadCrc:
+            list[list.size() - 1] = char(list.at(list.size() - 1) ^ 0x5A);
+            break;
+        case TRelayOptions::ListFault::Close:
+            socket->disconnectFromHost();
+            return;
+        }
+        sendToConfigurator(socket, list);
         return;
     }
     case PACKET_CONNECT_TO_DEVICE:
@@ -384,6 +400,8 @@ void RelayServer::handleControl(const QString &line)
             else
                 m_pingTimer->stop();
         }
+    } else if (command == QLatin1String("list-fault") && words.size() == 2) {
+        ok = TRelayOptions::parseListFault(words.at(1), &m_options.listFault);
     } else if (command == QLatin1String("refuse") && words.size() == 3) {
         const int code = words.at(2).toInt(&ok);
         if (ok && code >= 0 && code <= 255) {

@@ -21,6 +21,21 @@ struct TRelayOptions {
     int pingMs = 5000;              // 0: no keep-alive probes
     bool pingBeforeAnswer = false;  // probe just before every answer, to exercise the configurator
     int split = 0;                  // forward terminal packets in pieces of this many bytes
+    // How the device list request is answered: as it should be, not at all, with bytes of no
+    // packet, with a broken CRC, or by closing the connection.
+    enum class ListFault { None, Silent, Garbage, BadCrc, Close } listFault = ListFault::None;
+
+    static bool parseListFault(const QString &text, ListFault *fault)
+    {
+        static const char *const names[] = {"none", "silent", "garbage", "bad-crc", "close"};
+        for (int i = 0; i < 5; ++i) {
+            if (text == QLatin1String(names[i])) {
+                *fault = ListFault(i);
+                return true;
+            }
+        }
+        return false;
+    }
 };
 
 // Stand-in relay server. Two listeners: configurators on one port, terminals on the other.
@@ -44,7 +59,8 @@ struct TRelayOptions {
 //
 // Events go to stdout one per line ("LISTEN configurator <port>", "LISTEN terminal <port>",
 // "REGISTERED <id>", "BOUND <id>", "UNBOUND <id>", "GONE <id>", "PING_ANSWER"); stdin takes
-// control lines ("ping", "drop <id>", "pings <ms>", "refuse <id> <code>").
+// control lines ("ping", "drop <id>", "pings <ms>", "refuse <id> <code>",
+// "list-fault none|silent|garbage|bad-crc|close").
 class RelayServer : public QObject
 {
     Q_OBJECT

@@ -42,7 +42,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption splitOpt(QStringLiteral("split"),
                                       QStringLiteral("Forward terminal packets in pieces of N bytes."),
                                       QStringLiteral("N"), QStringLiteral("0"));
-    parser.addOptions({hostOpt, portOpt, terminalPortOpt, pingOpt, pingBeforeOpt, splitOpt});
+    const QCommandLineOption listFaultOpt(QStringLiteral("list-fault"),
+                                          QStringLiteral("Answer device list requests wrongly: silent, garbage, "
+                                                         "bad-crc or close."),
+                                          QStringLiteral("fault"), QStringLiteral("none"));
+    parser.addOptions({hostOpt, portOpt, terminalPortOpt, pingOpt, pingBeforeOpt, splitOpt, listFaultOpt});
     parser.process(app);
 
     TRelayOptions options;
@@ -55,6 +59,7 @@ int main(int argc, char *argv[])
     options.split = parser.value(splitOpt).toInt(&numberOk);
     ok = ok && numberOk && options.split >= 0;
     options.pingBeforeAnswer = parser.isSet(pingBeforeOpt);
+    ok = ok && TRelayOptions::parseListFault(parser.value(listFaultOpt), &options.listFault);
     if (!ok) {
         std::fprintf(stderr, "invalid option value; see --help\n");
         return 2;

@@ -62,7 +62,7 @@ QStringList FaultSwitches::names()
 {
     return {QStringLiteral("delay"),      QStringLiteral("silent"),       QStringLiteral("split"),
             QStringLiteral("corrupt-crc"), QStringLiteral("wrong-type"),   QStringLiteral("wrong-uuid"),
-            QStringLiteral("wrong-result"), QStringLiteral("stale"),       QStringLiteral("file-busy"),
+            QStringLiteral("wrong-result"), QStringLiteral("stale"),       QStringLiteral("file-busy"), QStringLiteral("file-size"),
             QStringLiteral("drop-after-chunks"), QStringLiteral("pin"),    QStringLiteral("auto-attach")};
 }
 
@@ -88,6 +88,10 @@ bool FaultSwitches::set(const QString &name, const QString &value, QString *erro
         ok = parseCount(value, MAX_MS, &staleMs);
     else if (name == QLatin1String("file-busy"))
         ok = parseFlag(value, &fileBusy);
+    else if (name == QLatin1String("file-size")) {
+        fileSize = -1;
+        ok = value == QLatin1String("-1") || parseCount(value, 16 * 1024 * 1024, &fileSize);
+    }
     else if (name == QLatin1String("drop-after-chunks")) {
         ok = parseCount(value, 0xFFFF, &dropAfterChunks);
         m_chunkAnswers = 0;

@@ -36,6 +36,8 @@ public:
     int wrongResult = 0;
     int staleMs = 0;
     bool fileBusy = false;
+    // The file size every file answer declares, whatever the file holds; -1: the true size.
+    int fileSize = -1;
     int dropAfterChunks = 0;
     QByteArray pin;
     // A sensor attaches by itself when enrolment starts.

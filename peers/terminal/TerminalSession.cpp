@@ -233,7 +233,7 @@ TerminalSession::Answer TerminalSession::handleGetFile(const QByteArray &frame)
     }
     bool known = false;
     const QByteArray content = fileContent(name, offset, &known);
-    const auto fileSize = uint32_t(content.size());
+    const auto fileSize = uint32_t(m_faults->fileSize >= 0 ? m_faults->fileSize : content.size());
     if (m_faults->fileBusy)
         return chunkAnswer(fileAnswer(nameField, fileSize, wanted, FILE_BUSY));
     if (!known)

@@ -6,7 +6,7 @@
 // --pty serves a pseudo-terminal and prints "PTY <slave path>"; --relay registers with the
 // relay's terminal port and prints "REGISTERED <id>" (again after every reconnect). Both may
 // be given. Switches (also "set <switch> <value>" on standard input, see ControlInput):
-// delay, silent, split, corrupt-crc, wrong-type, wrong-uuid, wrong-result, stale, file-busy,
+// delay, silent, split, corrupt-crc, wrong-type, wrong-uuid, wrong-result, stale, file-busy, file-size,
 // drop-after-chunks, pin, auto-attach.
 //
 // Standard output carries one event line per happening, flushed at once: AUTH OK, AUTH BAD,

@@ -1,5 +1,6 @@
 // trivox-cli run as a process against the stand-in relay and terminals.
 
+#include "model/SettingRecordReader.h"
 #include "model/SettingsImage.h"
 #include "model/SettingsStorage.h"
 #include "support/RelayProcess.h"
@@ -53,6 +54,17 @@ QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Setting records by (id, subId): the BASE file, or a settings file without its code and header.
+QMap<QPair<int, int>, QByteArray> recordsOf(const QByteArray &bytes, int offset = 0)
+{
+    QMap<QPair<int, int>, QByteArray> records;
+    SettingRecordReader reader(bytes, offset);
+    TSettingRecord record;
+    while (reader.next(&record))
+        records.insert({record.id, record.subId}, record.value);
+    return records;
 }
 
 // A full configuration unlike the stand-ins' factory one, with the given access PIN.
@@ -286,6 +298,97 @@ private slots:
         QVERIFY(!refused.err.isEmpty());
         QTest::qWait(100);
         QCOMPARE(m_relay->events() + m_c.events(), before);
+    }
+
+    // A cut file must never put zeros where the terminal had settings (an APN gone leaves a
+    // terminal unreachable); --allow-partial lays the file over what the terminal has.
+    void partialSettingsFileNeverZeroesTheTerminal()
+    {
+        const QByteArray cut = settingsImage("7390").left(500);
+        QVERIFY(writeFile(path("cut.ksf"), cut));
+        const QByteArray before = m_c.dumpBase();
+        const TRun refused = relay("TRX-0003", "write-settings -i " + path("cut.ksf"));
+        QCOMPARE(refused.status, 5);
+        QVERIFY2(refused.err.contains("неполный: нет 27 настроек"), qPrintable(refused.err));
+        QCOMPARE(m_c.dumpBase(), before);
+
+        QCOMPARE(relay("TRX-0003", "write-settings --allow-partial -i " + path("cut.ksf")).status, 0);
+        const auto file = recordsOf(cut, SETTINGS_IMAGE_RECORDS_OFFSET);
+        const auto old = recordsOf(before);
+        const auto now = recordsOf(m_c.dumpBase());
+        QCOMPARE(file.size(), 22);
+        QCOMPARE(now.size(), 49);
+        for (auto it = now.cbegin(); it != now.cend(); ++it)
+            QCOMPARE(it.value(), file.contains(it.key()) ? file.value(it.key()) : old.value(it.key()));
+        QVERIFY(now.value({3002, 0}).startsWith("internet") && now.value({3003, 0}).startsWith("*100#"));
+    }
+
+    void unreadStateIsNotState_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("json");
+        QTest::newRow("wrong uuid") << "wrong-uuid 1" << true;
+        QTest::newRow("rejected") << "wrong-result 2" << false;
+    }
+
+    void unreadStateIsNotState()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, json);
+        QVERIFY(m_c.control("set " + fault));
+        const TRun state = relay("TRX-0003", json ? "state --group network --json" : "state --group network");
+        QVERIFY(m_c.control("clear"));
+        QCOMPARE(state.status, 4);
+        if (json) {
+            QCOMPARE(state.results(), QStringList{"TRX-0003 failed 4"});
+            const QJsonObject p = state.value(0, "parameters").toObject();
+            QVERIFY(p.value("mcc").isNull() && p.value("device_type").isNull() && p.contains("cell_id"));
+        } else {
+            QVERIFY2(state.out.contains(QRegularExpression("mcc +— ")), qPrintable(state.out));
+        }
+    }
+
+    void contradictingFileSizeSavesNothing_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("size");
+        QTest::newRow("settings, size 0") << "read-settings -o @" << "0";
+        QTest::newRow("settings, size 10") << "read-settings -o @" << "10";
+        QTest::newRow("log, size 10") << "log -o @" << "10";
+    }
+
+    void contradictingFileSizeSavesNothing()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, size);
+        const QString file = path("contradicted");
+        QVERIFY(m_c.control("set file-size " + size));
+        const TRun run = relay("TRX-0003", command.replace("@", file));
+        QVERIFY(m_c.control("clear"));
+        QCOMPARE(run.status, 4);
+        QVERIFY(!QFile::exists(file));
+    }
+
+    void noListIsNotAnEmptyList_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("status");
+        QTest::newRow("silent") << "silent" << 2;
+        QTest::newRow("garbage") << "garbage" << 2;
+        QTest::newRow("bad crc") << "bad-crc" << 2;
+        QTest::newRow("closed") << "close" << 2;
+        QTest::newRow("an empty list") << "none" << 0;
+    }
+
+    void noListIsNotAnEmptyList()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, status);
+        RelayProcess lonely({"--list-fault", fault});
+        QVERIFY(lonely.isReady());
+        const TRun list = run({"--relay", QString("127.0.0.1:%1").arg(lonely.configuratorPort()), "list"}, PIN_A);
+        QCOMPARE(list.status, status);
+        QCOMPARE(list.err.contains("Сервер не прислал список устройств"), status != 0);
     }
 
     void serialDeviceGivenByPath()

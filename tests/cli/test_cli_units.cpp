@@ -17,7 +17,7 @@ const QList<ParameterGroup> ALL_GROUPS{GROUP_SYSTEM, GROUP_IO, GROUP_NETWORK};
 CliOptions::EOutcome parse(CliOptions &options, const QString &line, const QString &variablePin = {})
 {
     QProcessEnvironment env;
-    if (!variablePin.isEmpty())
+    if (!variablePin.isNull())
         env.insert(CliOptions::PIN_VARIABLE, variablePin);
     return options.parse(QStringList{"trivox-cli"} + line.split(' ', Qt::SkipEmptyParts), env);
 }
@@ -38,15 +38,19 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("variablePin");
-        QTest::newRow("no command") << "--usb" << "";
-        QTest::newRow("no link") << "state" << "";
-        QTest::newRow("relay without terminals") << "--relay 127.0.0.1 state" << "";
-        QTest::newRow("ids and all") << "--relay h:1 --id A --all state" << "";
-        QTest::newRow("port zero") << "--relay h:0 --id A state" << "";
-        QTest::newRow("port too big") << "--relay h:65536 --id A state" << "";
-        QTest::newRow("factory reset unconfirmed") << "--usb factory-reset" << "";
-        QTest::newRow("letters in pin") << "--usb --pin 12a4 state" << "";
+        const QString unset;
+        QTest::newRow("no command") << "--usb" << unset;
+        QTest::newRow("no link") << "state" << unset;
+        QTest::newRow("relay without terminals") << "--relay 127.0.0.1 state" << unset;
+        QTest::newRow("ids and all") << "--relay h:1 --id A --all state" << unset;
+        QTest::newRow("port zero") << "--relay h:0 --id A state" << unset;
+        QTest::newRow("port too big") << "--relay h:65536 --id A state" << unset;
+        QTest::newRow("factory reset unconfirmed") << "--usb factory-reset" << unset;
+        QTest::newRow("letters in pin") << "--usb --pin 12a4 state" << unset;
         QTest::newRow("bad pin in variable") << "--usb state" << "73901";
+        // Not the factory PIN by accident: a script that lost its PIN must stop.
+        QTest::newRow("empty pin variable") << "--usb state" << QString("");
+        QTest::newRow("partial without write") << "--usb --allow-partial read-settings -o x.ksf" << unset;
     }
 
     void refusesLinesThatMakeNoSense()
@@ -79,6 +83,7 @@ private slots:
 
         QCOMPARE(parse(options, "--help"), CliOptions::EOutcome::Help);
         QVERIFY(options.helpText().contains("--yes-really") && options.helpText().contains("TRIVOX_PIN"));
+        QVERIFY(options.helpText().contains("Без PIN"));
     }
 
     void everyParameterHasItsOwnKey()
