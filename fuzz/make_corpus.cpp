@@ -209,6 +209,8 @@ void answers()
         put("fuzz_answers", qPrintable(QStringLiteral("chunk_result_%1").arg(r)), answerInput(false, 0, 0, 0, 0, chunkAnswer(1, r)));
     put("fuzz_answers", "auth_accepted", answerInput(false, 0, 0, 0, 0, authAnswer(true)));
     put("fuzz_answers", "auth_rejected", answerInput(false, 0, 0, 0, 0, authAnswer(false), split3));
+    // A refusal sent without payload: its checksum sits where the verdict would be.
+    put("fuzz_answers", "auth_without_payload", answerInput(false, 0, 0, 0, 0, Packet::assemble(PACKET_RESPONSE, {})));
     put("fuzz_answers", "answer_and_late_bytes", answerInput(false, 1, 0, 0, 0, ackResponse(1, 1) + ackResponse(1, 1)));
 }
 
