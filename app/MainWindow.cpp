@@ -2,18 +2,25 @@
 
 #include "app/AppLog.h"
 #include "app/StateViews.h"
+#include "app/StatusBoard.h"
 #include "app/UserPrompts.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/connection_window.h"
 #include "editors/SettingsViews.h"
 #include "files/SettingsFile.h"
+#include "files/WriteFailure.h"
+#include "model/SettingsImage.h"
 #include "model/SettingsStorage.h"
 #include "model/SettingsUploadCheck.h"
 #include "session/usb_handler.h"
 #include "transport/TServerAddress.h"
 #include "ui_MainWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QMetaObject>
@@ -28,6 +35,11 @@
 #include <QTextCursor>
 #include <QThread>
 #include <QTimer>
+#include <QTreeView>
+
+#include <algorithm>
+#include <cerrno>
+#include <iterator>
 
 // Q_INIT_RESOURCE may not be used inside a namespace.
 static void initIconResources()
@@ -43,9 +55,10 @@ namespace {
 
 const char PROGRAM_VERSION[] = "1.2.5";
 const char DEFAULT_PIN[] = "7390";
-const char LOG_SAVE_ERROR[] = "Не удается открыть файл, возможно он открыт в другом приложении";
-const char SETTINGS_FILE_ERROR[] = "Не удается открыть файл";
-const char SETTINGS_FILTER[] = "Файлы настроек (*.ksf)";
+const char LOG_SAVE_ERROR[] = QT_TRANSLATE_NOOP("MainWindow", "Не удается открыть файл, возможно он открыт в другом приложении");
+const char SETTINGS_FILE_ERROR[] = QT_TRANSLATE_NOOP("MainWindow", "Не удается открыть файл");
+const char SETTINGS_FILTER[] = QT_TRANSLATE_NOOP("MainWindow", "Файлы настроек (*.ksf)");
+const int IMEI_ROW = 3;
 
 constexpr int REGULAR_TICK_MS = 1000;
 // Long enough for a transaction cut short by request_shutdown and the close notification.
@@ -72,6 +85,17 @@ bool serverInUse(int entry)
     return SettingsStorage.servers[entry][SERVER_TYPE_OFFSET] != 0;
 }
 
+// A name typed without the extension gets it, or the open dialog would not list the file.
+QString withSuffix(const QString &name, const char *suffix)
+{
+    return QFileInfo(name).suffix().isEmpty() ? name + QLatin1Char('.') + QLatin1String(suffix) : name;
+}
+
+QString noTerminalTip()
+{
+    return MainWindow::tr("Нет соединения с устройством");
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -90,6 +114,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     ui->setupUi(this);
     setWindowTitle(window_title);
+    status_board = new StatusBoard(ui->statusBar, ui->StatusHistory, this);
     if (QIcon::hasThemeIcon(QStringLiteral("trivox.ico")))
         setWindowIcon(QIcon::fromTheme(QStringLiteral("trivox.ico")));
     QPalette pal = palette();
@@ -158,12 +183,19 @@ MainWindow::MainWindow(QWidget *parent)
     connect(worker, &usb_handler::log_data, this, &MainWindow::if_log_data);
     connect(worker, &usb_handler::device_list, this, &MainWindow::if_Devlist_received);
     connect(worker, &usb_handler::device_type_received, this, &MainWindow::if_dev_type_received);
+    connect(worker, &usb_handler::outcome, this, &MainWindow::if_outcome);
+    connect(worker, &usb_handler::parameter_read, this, &MainWindow::if_parameter_read);
 
     connection_dialog = new connection_window(this);
     connection_dialog->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
                                       | Qt::WindowTitleHint);
     connect(connection_dialog, &connection_window::start_connection, worker, &usb_handler::start_connection);
     connect(connection_dialog, &connection_window::sendServerParameters, worker, &usb_handler::update_server_param);
+    connect(connection_dialog, &connection_window::start_connection, this, &MainWindow::on_connection_window_start);
+    connect(connection_dialog, &connection_window::sendServerParameters, this, [this] {
+        // A new relay attempt: no terminal is chosen until its list comes.
+        pending_connection = TPendingConnection{};
+    });
 
     connect(ui->sysStateTabs, &QTabWidget::currentChanged, worker, &usb_handler::on_current_state_tab_changed,
             Qt::QueuedConnection);
@@ -171,9 +203,12 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->sysSettingsTabs, &QTabWidget::currentChanged, worker, &usb_handler::on_irq, Qt::DirectConnection);
 
     connected = false;
-    ui->statusBar->showMessage(QStringLiteral("Соединение не установлено"));
+    status_board->progress(tr("Соединение не установлено"));
 
     rebuild_views(DEVICE_TYPE_F0);
+    set_origin(SettingsOrigin());
+    take_baseline();
+    update_command_access();
 
     worker_thread->start(QThread::InheritPriority);
     emit start_update_state();
@@ -218,7 +253,7 @@ TViewsContext MainWindow::views_context()
     return TViewsContext{ui->StateSysView,      ui->StateIOView,     ui->StateNetView,
                          ui->SetConnectionView, ui->SetSecurityView, ui->SetSensorsView,
                          views_object_holder,   views_widget_holder, worker,
-                         this,                  &connected};
+                         this,                  &connected,          state_valid};
 }
 
 void MainWindow::rebuild_views(uint8_t device_type)
@@ -248,9 +283,14 @@ void MainWindow::rebuild_views(uint8_t device_type)
 
 void MainWindow::if_dev_type_received()
 {
+    // New editors read the storage as they are built; that is not an edit of the operator's.
+    const bool clean = !hasUnwrittenEdits();
     views_object_holder->deleteLater();
     views_widget_holder->deleteLater();
     rebuild_views(SettingsStorage.parameters.deviceType[0]);
+    if (clean)
+        take_baseline();
+    update_command_access();
 }
 
 void MainWindow::if_Device_connected()
@@ -258,10 +298,16 @@ void MainWindow::if_Device_connected()
     ui->UpdateFirmware->show();
     ui->DownloadSettings->show();
     ui->UploadSettings->show();
-    ui->ConnectToDevice->setText(QStringLiteral("Отключиться"));
+    ui->ConnectToDevice->setText(tr("Отключиться"));
     connected = true;
-    if (!device_caption.isEmpty())
-        setWindowTitle(window_title + QStringLiteral(" - ") + device_caption);
+    ++session_serial;
+    // Nothing of this terminal has been read yet, and nothing of another may show.
+    std::fill(std::begin(state_valid), std::end(state_valid), false);
+    session_caption = pending_connection.caption;
+    pending_connection = TPendingConnection{};
+    if (!session_caption.isEmpty())
+        setWindowTitle(window_title + QStringLiteral(" - ") + session_caption);
+    update_command_access();
 }
 
 void MainWindow::if_Device_disconnected(bool lost)
@@ -270,14 +316,19 @@ void MainWindow::if_Device_disconnected(bool lost)
     ui->DownloadSettings->hide();
     ui->UploadSettings->hide();
     clear_relay_state();
-    if (lost)
-        UserPrompts::critical(this, tr("Ошибка"),
-                              QStringLiteral("Потеряно соединение с устройством, проверьте подключение"));
-    ui->ConnectToDevice->setText(QStringLiteral("Соединиться"));
-    ui->statusBar->showMessage(QStringLiteral("Устройство отключено"));
     connected = false;
+    std::fill(std::begin(state_valid), std::end(state_valid), false);
+    // At once, not at the next tab switch: the terminal's values are not live any more.
+    StateViews::refresh(views_context());
+    end_transfer();
+    update_command_access();
+    if (lost)
+        UserPrompts::critical(this, tr("Ошибка"), tr("Потеряно соединение с устройством, проверьте подключение"));
+    ui->ConnectToDevice->setText(tr("Соединиться"));
+    status_board->progress(tr("Устройство отключено"));
     emit device_pin(QLatin1String(DEFAULT_PIN));
     device_caption.clear();
+    session_caption.clear();
     setWindowTitle(window_title);
 }
 
@@ -286,7 +337,8 @@ void MainWindow::if_Devlist_received(QList<TDeviceToConfigInfo> list)
     relay_session = true;
     if (list.isEmpty()) {
         UserPrompts::information(this, tr("Устройства не найдены"),
-                                 QStringLiteral("В данный момент к серверу не подключено ни одно устройство"));
+                                 tr("В данный момент к серверу не подключено ни одно устройство"));
+        pending_connection = TPendingConnection{};
         emit Stop_device_connection();
         return;
     }
@@ -298,9 +350,11 @@ void MainWindow::if_Devlist_received(QList<TDeviceToConfigInfo> list)
 
     QString chosen;
     if (!UserPrompts::runDeviceSelection(this, texts, &chosen)) {
+        pending_connection = TPendingConnection{};
         emit Stop_device_connection();
         return;
     }
+    user_action();
     const int index = int(texts.indexOf(chosen));
     if (index < 0) {
         qCDebug(lcApp) << "[MainWindow::if_Devlist_received] chosen device" << chosen << "is not in the list";
@@ -311,7 +365,7 @@ void MainWindow::if_Devlist_received(QList<TDeviceToConfigInfo> list)
     TDeviceToConnect device{};
     device.info = list.at(index);
     device.via_server = 1;
-    emit Start_device_connection(device);
+    start_pending(device, chosen);
     relay_device = device.info;
 }
 
@@ -327,29 +381,76 @@ void MainWindow::if_Settings_updated()
         csdType = 1;
     emit update_set_views();
     SettingsViews::build_sensors_view(views_context());
+    // Sensors enrolled: the terminal holds what the editors now show.
+    if (transfer != ETransfer::Download && enrolment_clean)
+        take_baseline();
+    enrolment_clean = false;
 }
 
 void MainWindow::if_status_bar_message(QString message)
 {
-    ui->statusBar->showMessage(message);
+    status_board->progress(message);
+}
+
+void MainWindow::if_outcome(TSessionOutcome outcome)
+{
+    status_board->outcome(outcomeText(outcome));
+    if (endsAttempt(outcome.code) && outcome.code != ESessionOutcome::WrongPin)
+        pending_connection = TPendingConnection{};
+    switch (outcome.code) {
+    case ESessionOutcome::SettingsLoaded: {
+        bool identified = false;
+        const QString terminal = session_terminal(&identified);
+        set_origin(SettingsOrigin::fromTerminal(terminal, identified, session_serial, outcome.detail));
+        take_baseline();
+        if (outcome.detail > 0)
+            UserPrompts::warning(this, tr("Настройки считаны не полностью"),
+                                 tr("Устройство прислало не все настройки: не хватает %1. Эти поля "
+                                    "показывают прежние значения, а не значения устройства.")
+                                     .arg(outcome.detail));
+        end_transfer();
+        break;
+    }
+    case ESessionOutcome::SettingsSent:
+        // What went to the terminal is what the editors held when it was asked for.
+        settings_baseline = upload_image;
+        end_transfer();
+        break;
+    case ESessionOutcome::SettingsLoadFailed:
+    case ESessionOutcome::SettingsSendFailed:
+    case ESessionOutcome::LogLoaded:
+    case ESessionOutcome::LogFailed:
+    case ESessionOutcome::FirmwareInstalled:
+    case ESessionOutcome::FirmwareFileMissing:
+    case ESessionOutcome::FirmwareFileUnreadable:
+    case ESessionOutcome::FirmwareFailed:
+        end_transfer();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::if_parameter_read(int row, bool ok)
+{
+    if (row >= 0 && row < PARAMETER_COUNT)
+        state_valid[row] = ok && connected;
 }
 
 void MainWindow::if_pin_request()
 {
+    // The attempt the PIN was refused for, whatever the worker reports while the prompt is open.
+    const TPendingConnection attempt = pending_connection;
     bool ok = false;
     const QString pin = UserPrompts::getPin(this, tr("Введите pin-код"), QStringLiteral("PIN:"), &ok);
-    if (!ok || pin.size() != 4)
+    user_action();
+    if (!ok || pin.size() != 4 || !attempt.active) {
+        pending_connection = TPendingConnection{};
         return;
+    }
     // Queued, but the worker takes queued calls in before it starts the search below.
     emit device_pin(pin);
-    TDeviceToConnect device{};
-    if (relay_session) {
-        device.info = relay_device;
-        device.via_server = 1;
-    } else {
-        device.via_server = 0;
-    }
-    emit Start_device_connection(device);
+    start_pending(attempt.device, attempt.caption);
 }
 
 void MainWindow::if_bar_percentage(int percent)
@@ -387,7 +488,7 @@ void MainWindow::check_server_count(int server)
     if (server_guard_count < GUARDED_SERVERS)
         return;
 
-    UserPrompts::critical(this, tr("Ошибка"), QStringLiteral("Попытка настроек количества серверов больше 6"));
+    UserPrompts::critical(this, tr("Ошибка"), tr("Попытка настроек количества серверов больше 6"));
     // The entry whose combo reported the change is the one just switched on; the
     // remembered free entry is stale after a disconnection, which zeroes it.
     const int entry = (server >= 0 && server < GUARDED_SERVERS) ? server : server_guard_last_free;
@@ -397,22 +498,61 @@ void MainWindow::check_server_count(int server)
 
 void MainWindow::add_temp_sensor()
 {
+    user_action();
     if (!connected) {
         UserPrompts::critical(this, tr("Добавление невозможно"),
-                              QStringLiteral("Для добавления датчиков необходимо подключить устройство"));
+                              tr("Для добавления датчиков необходимо подключить устройство"));
         return;
     }
+    enrolment_clean = !hasUnwrittenEdits();
     emit start_add_dallas_temp();
     // The adding mode lasts exactly as long as this box is open.
     UserPrompts::information(this, tr("Режим добавления датчиков"),
-                             QStringLiteral("Включен режм добавления. Подключите новые датчики к устройству, затем "
-                                            "нажмите ок. Датчики будут добавлены автоматически."));
+                             tr("Включен режм добавления. Подключите новые датчики к устройству, затем "
+                                "нажмите ок. Датчики будут добавлены автоматически."));
     emit stop_add_dallas_temp();
     emit update_set_views();
 }
 
+void MainWindow::confirm_restart()
+{
+    user_action();
+    if (!connected)
+        return;
+    if (!UserPrompts::question(this, tr("Рестарт устройства"),
+                               tr("Устройство будет перезагружено, сеанс связи с ним завершится."),
+                               tr("Перезагрузить")))
+        return;
+    worker->on_reset_device();
+    worker->on_irq();
+}
+
+void MainWindow::confirm_factory_reset()
+{
+    user_action();
+    if (!connected)
+        return;
+    if (!UserPrompts::question(this, tr("Сброс к заводским настройкам"),
+                               tr("Все настройки устройства будут заменены заводскими, сеанс связи с ним "
+                                  "завершится. Отменить сброс нельзя."),
+                               tr("Сбросить настройки")))
+        return;
+    worker->on_tofactory();
+    worker->on_irq();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!confirm_dropping_edits(tr("При закрытии программы они будут потеряны."), tr("Закрыть"))) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
 void MainWindow::on_SystemState_clicked()
 {
+    user_action();
     ui->stackedWidget->setCurrentIndex(0);
     emit start_update_state();
     worker->reset_irq();
@@ -420,6 +560,7 @@ void MainWindow::on_SystemState_clicked()
 
 void MainWindow::on_SystemSettings_clicked()
 {
+    user_action();
     ui->stackedWidget->setCurrentIndex(1);
     worker->on_irq();
     emit stop_update_state();
@@ -427,6 +568,7 @@ void MainWindow::on_SystemSettings_clicked()
 
 void MainWindow::on_SystemDiag_clicked()
 {
+    user_action();
     ui->stackedWidget->setCurrentIndex(2);
     emit stop_update_state();
     worker->on_irq();
@@ -434,23 +576,42 @@ void MainWindow::on_SystemDiag_clicked()
 
 void MainWindow::on_UpdateFirmware_clicked()
 {
+    user_action();
     if (!connected) {
-        UserPrompts::warning(this, tr("Загрузка невозможна"),
-                             QStringLiteral("Для загрузки ПО необходимо подключить устройство"));
+        UserPrompts::warning(this, tr("Загрузка невозможна"), tr("Для загрузки ПО необходимо подключить устройство"));
         return;
     }
-    firmware_path = UserPrompts::getOpenFileName(this, QStringLiteral("Выберите файл прошивки"),
-                                                 QStringLiteral("Файлы прошивок Kora (*.kbf)"));
-    if (!firmware_path.isEmpty())
-        emit Start_firmware_update(firmware_path);
+    const QString path = UserPrompts::getOpenFileName(this, tr("Выберите файл прошивки"),
+                                                      tr("Файлы прошивок Kora (*.kbf)"));
+    if (path.isEmpty())
+        return;
+    // Any file can be chosen; the operator takes a last look at what goes into the terminal.
+    const QFileInfo file(path);
+    if (!UserPrompts::question(this, tr("Обновление прошивки"),
+                               tr("В устройство будет записана прошивка из файла\n%1\n(%2 байт).\nПосле "
+                                  "загрузки устройство отключится.")
+                                   .arg(QDir::toNativeSeparators(file.absoluteFilePath()))
+                                   .arg(file.size()),
+                               tr("Загрузить прошивку")))
+        return;
+    firmware_path = path;
+    begin_transfer(ETransfer::Firmware);
+    emit Start_firmware_update(firmware_path);
 }
 
 void MainWindow::on_ConnectToDevice_clicked()
 {
+    user_action();
     if (connected) {
+        if (!confirm_dropping_edits(tr("После отключения записать их в это устройство будет нельзя."),
+                                    tr("Отключиться")))
+            return;
         emit Stop_device_connection();
         return;
     }
+    if (!confirm_dropping_edits(tr("Они останутся в редакторе, но принадлежат не новому устройству."),
+                                tr("Соединиться")))
+        return;
     connection_dialog->show();
     connection_dialog->raise();
     connection_dialog->activateWindow();
@@ -458,74 +619,113 @@ void MainWindow::on_ConnectToDevice_clicked()
 
 void MainWindow::on_UploadSettings_clicked()
 {
+    user_action();
     const QString refusal = settingsUploadRefusal();
     if (!refusal.isEmpty()) {
         UserPrompts::critical(this, tr("Ошибка"), refusal);
         return;
     }
+    bool identified = false;
+    const QString terminal = session_terminal(&identified);
+    if (settings_origin.needsConsentFor(terminal, identified, session_serial)
+        && !UserPrompts::question(this, tr("Запись в другое устройство"),
+                                  tr("Настройки в редакторе считаны из %1 (%2), а подключено %3.\nЗаписать их в "
+                                     "%3?")
+                                      .arg(settings_origin.terminal(),
+                                           settings_origin.when().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")),
+                                           terminal),
+                                  tr("Записать в %1").arg(terminal)))
+        return;
+    upload_image = build_settings_image();
+    begin_transfer(ETransfer::Upload);
     emit upload_settings();
     worker->on_irq();
 }
 
 void MainWindow::on_DownloadSettings_clicked()
 {
+    user_action();
+    if (!confirm_dropping_edits(tr("Загрузка заменит их настройками устройства."), tr("Загрузить")))
+        return;
+    begin_transfer(ETransfer::Download);
     emit download_settings();
     worker->on_irq();
 }
 
 void MainWindow::on_GetLOG_clicked()
 {
+    user_action();
+    if (!connected)
+        return;
+    begin_transfer(ETransfer::Log);
     emit download_log();
 }
 
 void MainWindow::on_SaveLOG_clicked()
 {
-    const QString name = UserPrompts::getSaveFileName(this, QStringLiteral("Укажите место сохранения"),
-                                                      QStringLiteral("Файлы LOG (*.log)"));
+    user_action();
+    const QString chosen = UserPrompts::getSaveFileName(this, tr("Укажите место сохранения"), tr("Файлы LOG (*.log)"));
+    if (chosen.isEmpty())
+        return;
+    const QString name = withSuffix(chosen, "log");
     // Written aside and renamed over the old file only when complete, so a failure
     // leaves the old file whole.
     QSaveFile file(name);
-    if (name.isEmpty() || !file.open(QIODevice::WriteOnly)) {
-        qCDebug(lcApp) << "Error file opening" << name;
-        UserPrompts::critical(this, tr("Ошибка"), QString::fromUtf8(LOG_SAVE_ERROR));
-        return;
-    }
     const QByteArray bytes = ui->LOGOutput->toPlainText().toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        qCDebug(lcApp) << "Error file writing" << name << file.errorString();
-        UserPrompts::critical(this, tr("Ошибка"), QString::fromUtf8(LOG_SAVE_ERROR));
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        const QString reason = writeFailureReason(file, errno);
+        qCDebug(lcApp) << "Error file opening" << name << reason;
+        show_file_error(tr(LOG_SAVE_ERROR), name, reason);
     }
 }
 
 void MainWindow::on_SettingsToFile_clicked()
 {
-    const QString name = UserPrompts::getSaveFileName(this, QStringLiteral("Укажите место сохранения"),
-                                                      QString::fromUtf8(SETTINGS_FILTER));
+    user_action();
+    const QString chosen = UserPrompts::getSaveFileName(this, tr("Укажите место сохранения"), tr(SETTINGS_FILTER));
+    if (chosen.isEmpty())
+        return;
+    const QString name = withSuffix(chosen, "ksf");
     QString error;
-    // A cancelled dialog gives an empty name, which cannot be opened.
-    if (name.isEmpty() || !SettingsFile::save(name, &error)) {
+    if (!SettingsFile::save(name, &error)) {
         qCDebug(lcApp) << "Error file opening" << name << error;
-        UserPrompts::critical(this, tr("Ошибка"), QString::fromUtf8(SETTINGS_FILE_ERROR));
+        show_file_error(tr(SETTINGS_FILE_ERROR), name, error);
+        return;
     }
+    // Saved, the edits are no longer at risk.
+    take_baseline();
 }
 
 void MainWindow::on_SettingsFromFile_clicked()
 {
-    const QString name = UserPrompts::getOpenFileName(this, QStringLiteral("Выберите файл настроек"),
-                                                      QString::fromUtf8(SETTINGS_FILTER));
+    user_action();
+    const QString name = UserPrompts::getOpenFileName(this, tr("Выберите файл настроек"), tr(SETTINGS_FILTER));
     if (name.isEmpty())
         return;
+    if (!confirm_dropping_edits(tr("Файл заменит их."), tr("Загрузить файл")))
+        return;
     QString error;
-    if (!SettingsFile::load(name, &error)) {
+    QVector<TSettingKey> missing;
+    if (!SettingsFile::load(name, &error, &missing)) {
         qCDebug(lcApp) << "Error file opening" << name << error;
-        UserPrompts::critical(this, tr("Ошибка"), QString::fromUtf8(SETTINGS_FILE_ERROR));
+        show_file_error(tr(SETTINGS_FILE_ERROR), name, error);
         return;
     }
     emit update_set_views();
+    set_origin(SettingsOrigin::fromFile(name, missing.size()));
+    take_baseline();
+    if (!missing.isEmpty())
+        UserPrompts::warning(this, tr("Файл загружен не полностью"),
+                             tr("В файле %1 нет %2 настроек (%3). Эти поля сохранили прежние значения.")
+                                 .arg(QFileInfo(name).fileName())
+                                 .arg(missing.size())
+                                 .arg(settingKeysText(missing)));
 }
 
 void MainWindow::on_aboutButton_clicked()
 {
+    user_action();
     if (about_dialog) {
         about_dialog->refresh();
     } else {
@@ -533,4 +733,106 @@ void MainWindow::on_aboutButton_clicked()
     }
     about_dialog->show();
     about_dialog->raise();
+}
+
+bool MainWindow::hasUnwrittenEdits() const
+{
+    return build_settings_image() != settings_baseline;
+}
+
+void MainWindow::start_pending(const TDeviceToConnect &device, const QString &caption)
+{
+    pending_connection.active = true;
+    pending_connection.device = device;
+    pending_connection.caption = caption;
+    emit Start_device_connection(device);
+}
+
+void MainWindow::on_connection_window_start(TDeviceToConnect device)
+{
+    // The connection window asks the worker itself; this only records the attempt.
+    relay_session = false;
+    device_caption.clear();
+    pending_connection.active = true;
+    pending_connection.device = device;
+    pending_connection.caption.clear();
+}
+
+QString MainWindow::session_terminal(bool *identified) const
+{
+    const QString relayId = session_caption.section(QStringLiteral(": "), 0, 0);
+    if (!relayId.isEmpty()) {
+        *identified = true;
+        return relayId;
+    }
+    const ParameterDescriptor &imei = parameterRow(IMEI_ROW);
+    const QString number = QString::fromLatin1(reinterpret_cast<const char *>(imei.value),
+                                               int(qstrnlen(reinterpret_cast<const char *>(imei.value), imei.size)));
+    *identified = state_valid[IMEI_ROW] && !number.isEmpty();
+    return *identified ? QStringLiteral("IMEI %1").arg(number) : tr("устройства на USB");
+}
+
+void MainWindow::set_origin(const SettingsOrigin &origin)
+{
+    settings_origin = origin;
+    ui->SettingsOrigin->setText(origin.describe());
+}
+
+void MainWindow::take_baseline()
+{
+    settings_baseline = build_settings_image();
+}
+
+bool MainWindow::confirm_dropping_edits(const QString &consequence, const QString &action)
+{
+    if (!hasUnwrittenEdits())
+        return true;
+    return UserPrompts::question(this, tr("Изменения не записаны"),
+                                 tr("Настройки в редакторе изменены, но не записаны в устройство и не сохранены в "
+                                    "файл. %1")
+                                     .arg(consequence),
+                                 action);
+}
+
+void MainWindow::begin_transfer(ETransfer kind)
+{
+    transfer = kind;
+    update_command_access();
+}
+
+void MainWindow::end_transfer()
+{
+    transfer = ETransfer::None;
+    update_command_access();
+}
+
+void MainWindow::update_command_access()
+{
+    const bool idle = transfer == ETransfer::None;
+    // One transfer at a time: a second would work on settings the first is still changing.
+    for (QWidget *button : {static_cast<QWidget *>(ui->DownloadSettings), static_cast<QWidget *>(ui->UploadSettings),
+                            static_cast<QWidget *>(ui->UpdateFirmware), static_cast<QWidget *>(ui->SettingsFromFile)})
+        button->setEnabled(idle);
+    ui->GetLOG->setEnabled(connected && idle);
+    ui->GetLOG->setToolTip(connected ? QString() : noTerminalTip());
+    for (QTreeView *view : {ui->StateSysView, ui->StateIOView, ui->StateNetView}) {
+        const auto buttons = view->findChildren<QAbstractButton *>();
+        for (QAbstractButton *button : buttons) {
+            if (!button->property(StateViews::NEEDS_TERMINAL).toBool())
+                continue;
+            button->setEnabled(connected);
+            button->setToolTip(connected ? QString() : noTerminalTip());
+        }
+    }
+}
+
+void MainWindow::show_file_error(const QString &text, const QString &path, const QString &reason)
+{
+    UserPrompts::critical(this, tr("Ошибка"),
+                          QStringLiteral("%1\n%2: %3").arg(text, QDir::toNativeSeparators(path), reason));
+}
+
+void MainWindow::user_action()
+{
+    status_board->userAction();
 }

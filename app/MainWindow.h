@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/SettingsOrigin.h"
 #include "app/ViewsContext.h"
+#include "model/ParameterTable.h"
+#include "session/SessionOutcome.h"
 #include "transport/TDeviceToConfigInfo.h"
 #include "transport/TDeviceToConnect.h"
 
@@ -11,6 +14,7 @@
 #include <cstdint>
 
 class AboutDialog;
+class StatusBoard;
 class QProgressBar;
 class QTextCodec;
 class QThread;
@@ -36,6 +40,9 @@ public:
     // For tests and the demo driver: the worker, to shorten its time limits.
     usb_handler *deviceWorker() const { return worker; }
     bool isDeviceConnected() const { return connected; }
+    // Settings edited in the window and neither written to a terminal nor saved to a file.
+    bool hasUnwrittenEdits() const;
+    const SettingsOrigin &settingsOrigin() const { return settings_origin; }
 
     void rebuild_views(uint8_t device_type);
 
@@ -66,9 +73,18 @@ public slots:
     void if_pin_request();
     void if_bar_percentage(int percent);
     void if_log_data(QByteArray data);
+    void if_outcome(TSessionOutcome outcome);
+    void if_parameter_read(int row, bool ok);
 
     void check_server_count(int server);
     void add_temp_sensor();
+    // The state trees' restart and factory-reset buttons: the worker is asked only after the
+    // operator has agreed.
+    void confirm_restart();
+    void confirm_factory_reset();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void on_SystemState_clicked();
@@ -85,9 +101,30 @@ private slots:
     void on_aboutButton_clicked();
 
 private:
+    // A connection being made: set when one starts, dropped when it fails, taken over by the
+    // session when it succeeds. The PIN prompt reconnects to exactly this terminal.
+    struct TPendingConnection {
+        bool active = false;
+        TDeviceToConnect device{};
+        QString caption;
+    };
+    enum class ETransfer { None, Download, Upload, Log, Firmware };
+
     TViewsContext views_context();
     void clear_relay_state();
     void shutdown_worker();
+    void start_pending(const TDeviceToConnect &device, const QString &caption);
+    void on_connection_window_start(TDeviceToConnect device);
+    // The terminal of this session as settings are named by: relay id, else IMEI, else USB.
+    QString session_terminal(bool *identified) const;
+    void set_origin(const SettingsOrigin &origin);
+    void take_baseline();
+    bool confirm_dropping_edits(const QString &consequence, const QString &action);
+    void begin_transfer(ETransfer kind);
+    void end_transfer();
+    void update_command_access();
+    void show_file_error(const QString &text, const QString &path, const QString &reason);
+    void user_action();
 
     QString window_title;
     AboutDialog *about_dialog = nullptr;
@@ -107,6 +144,21 @@ private:
     uint8_t server_guard_last_free = 0;
     QObject *views_object_holder = nullptr;
     QWidget *views_widget_holder = nullptr;
+
+    TPendingConnection pending_connection;
+    // Counts connected sessions, so settings can tell the session they were read in.
+    quint64 session_serial = 0;
+    QString session_caption;
+    SettingsOrigin settings_origin;
+    // The settings image as last read, loaded, saved or written: the editors differ from it
+    // exactly when they hold unwritten edits.
+    QByteArray settings_baseline;
+    QByteArray upload_image;
+    bool enrolment_clean = false;
+    ETransfer transfer = ETransfer::None;
+    // Per state parameter: read in this session, and its last read stored a value.
+    bool state_valid[PARAMETER_COUNT] = {};
+    StatusBoard *status_board = nullptr;
 
     QThread *worker_thread = nullptr;
     QTimer *regular_timer = nullptr;

@@ -57,22 +57,16 @@ Item *shown(Item *item)
     return item;
 }
 
-const uint8_t *parameterValue(uint16_t id)
-{
-    const int row = parameterRowOfId(id);
-    if (row < 0) {
-        qWarning() << "[StateViews] WARNING no parameter" << id;
-        return nullptr;
-    }
-    return parameterRow(row).value;
-}
-
 TStateItemDesc valueDesc(const TViewsContext &ctx, EStateKind kind, uint16_t id, uint8_t type, uint16_t size = 0)
 {
+    const int row = parameterRowOfId(id);
+    if (row < 0)
+        qWarning() << "[StateViews] WARNING no parameter" << id;
     TStateItemDesc d;
     d.kind = kind;
-    d.value = parameterValue(id);
-    d.valid = ctx.connected;
+    d.value = row < 0 ? nullptr : parameterRow(row).value;
+    // A value shows only once this session has read it: never zeros, never another terminal's.
+    d.valid = row < 0 ? ctx.connected : &ctx.stateValid[row];
     d.noDataText = NO_DATA;
     d.size = size;
     d.type = type;
@@ -101,6 +95,14 @@ QPushButton *filledButton(const QString &text, QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
     button->setAutoFillBackground(true);
+    return button;
+}
+
+// A button that acts on the terminal: the window disables it while none is connected.
+template <typename Button>
+Button *commandButton(Button *button)
+{
+    button->setProperty(StateViews::NEEDS_TERMINAL, true);
     return button;
 }
 
@@ -147,14 +149,16 @@ void buildSystem(const TViewsContext &ctx)
                                                     QStringLiteral("на связи"), QStringLiteral("нет соединения"))));
     }
 
-    QPushButton *restart = filledButton(QStringLiteral("Рестарт устройства"), ctx.widgetHolder);
-    QObject::connect(restart, &QPushButton::clicked, ctx.worker, &usb_handler::on_reset_device, Qt::DirectConnection);
-    QObject::connect(restart, &QPushButton::clicked, ctx.worker, &usb_handler::on_irq, Qt::DirectConnection);
+    // Both end the session and cannot be undone: the window asks before it tells the worker.
+    QPushButton *restart = commandButton(filledButton(QStringLiteral("Рестарт устройства"), ctx.widgetHolder));
+    restart->setObjectName(QStringLiteral("restartButton"));
+    QObject::connect(restart, SIGNAL(clicked()), ctx.window, SLOT(confirm_restart()));
     appendButtonRow(view, root, restart);
 
-    QPushButton *factory = filledButton(QStringLiteral("Сброс к заводским настройкам"), ctx.widgetHolder);
-    QObject::connect(factory, &QPushButton::clicked, ctx.worker, &usb_handler::on_tofactory, Qt::DirectConnection);
-    QObject::connect(factory, &QPushButton::clicked, ctx.worker, &usb_handler::on_irq, Qt::DirectConnection);
+    QPushButton *factory =
+        commandButton(filledButton(QStringLiteral("Сброс к заводским настройкам"), ctx.widgetHolder));
+    factory->setObjectName(QStringLiteral("factoryResetButton"));
+    QObject::connect(factory, SIGNAL(clicked()), ctx.window, SLOT(confirm_factory_reset()));
     appendButtonRow(view, root, factory);
 
     finish(view);
@@ -184,8 +188,8 @@ void appendOutputRows(const TViewsContext &ctx, QStandardItem *root, int outputs
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(2);
         layout->addStretch();
-        auto *on = new QPushButton(QObject::tr("Вкл."), panel);
-        auto *off = new QPushButton(QObject::tr("Выкл."), panel);
+        auto *on = commandButton(new QPushButton(QObject::tr("Вкл."), panel));
+        auto *off = commandButton(new QPushButton(QObject::tr("Выкл."), panel));
         layout->addWidget(on);
         layout->addWidget(off);
 
@@ -269,7 +273,7 @@ void buildNetwork(const TViewsContext &ctx)
         parent->appendRow(valueRow(QStringLiteral("Принято:"),
                                    valueDesc(ctx, STATE_NUMBER, receivedCounterId(i), PARAM_U32), QStringLiteral("кБ")));
 
-        QPushButton *reset = filledButton(QStringLiteral("Сбросить"), ctx.widgetHolder);
+        QPushButton *reset = commandButton(filledButton(QStringLiteral("Сбросить"), ctx.widgetHolder));
         QObject::connect(reset, &QPushButton::clicked, ctx.worker, TRAFFIC_RESET_SLOTS[i], Qt::DirectConnection);
         QObject::connect(reset, &QPushButton::clicked, ctx.worker, &usb_handler::on_irq, Qt::DirectConnection);
         appendButtonRow(view, parent, reset);

@@ -8,6 +8,9 @@
 class StateViews
 {
 public:
+    // Dynamic property of the buttons that need a connected terminal.
+    static constexpr const char *NEEDS_TERMINAL = "needsTerminal";
+
     // Models and mappers go to ctx.objectHolder, buttons to ctx.widgetHolder; the output
     // mappers drive the window's setDigitalOutput(int) / resetDigitalOutput(int) signals.
     static void build(const TViewsContext &ctx);

@@ -2,10 +2,12 @@
 
 #include "dialogs/select_device_dialog.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -14,6 +16,7 @@ struct THandlers {
     UserPrompts::PinHandler pin;
     UserPrompts::FileHandler file;
     UserPrompts::SelectionHandler selection;
+    UserPrompts::QuestionHandler question;
 };
 
 THandlers &handlers()
@@ -49,6 +52,19 @@ void UserPrompts::information(QWidget *parent, const QString &title, const QStri
         return;
     }
     QMessageBox::information(parent, title, text, QMessageBox::Ok);
+}
+
+bool UserPrompts::question(QWidget *parent, const QString &title, const QString &text, const QString &action)
+{
+    if (handlers().question)
+        return handlers().question(title, text, action);
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
+    QPushButton *accept = box.addButton(action, QMessageBox::AcceptRole);
+    QPushButton *cancel = box.addButton(QCoreApplication::translate("UserPrompts", "Отмена"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == accept;
 }
 
 QString UserPrompts::getPin(QWidget *parent, const QString &title, const QString &label, bool *ok)
@@ -87,6 +103,7 @@ void UserPrompts::setMessageHandler(MessageHandler handler) { handlers().message
 void UserPrompts::setPinHandler(PinHandler handler) { handlers().pin = std::move(handler); }
 void UserPrompts::setFileHandler(FileHandler handler) { handlers().file = std::move(handler); }
 void UserPrompts::setSelectionHandler(SelectionHandler handler) { handlers().selection = std::move(handler); }
+void UserPrompts::setQuestionHandler(QuestionHandler handler) { handlers().question = std::move(handler); }
 
 void UserPrompts::resetHandlers()
 {

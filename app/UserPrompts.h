@@ -22,10 +22,15 @@ public:
     using FileHandler = std::function<QString(bool save, const QString &caption, const QString &filter)>;
     // Plays the user on the real selection dialog and returns its result code.
     using SelectionHandler = std::function<int(select_device_dialog &dialog)>;
+    // Answers a question: true for the action offered, false for "Отмена".
+    using QuestionHandler = std::function<bool(const QString &title, const QString &text, const QString &action)>;
 
     static void warning(QWidget *parent, const QString &title, const QString &text);
     static void critical(QWidget *parent, const QString &title, const QString &text);
     static void information(QWidget *parent, const QString &title, const QString &text);
+    // Asks before an action that cannot be undone or that drops work: a button for the action
+    // and "Отмена", which is the default and what Escape gives.
+    static bool question(QWidget *parent, const QString &title, const QString &text, const QString &action);
     static QString getPin(QWidget *parent, const QString &title, const QString &label, bool *ok);
     static QString getSaveFileName(QWidget *parent, const QString &caption, const QString &filter);
     static QString getOpenFileName(QWidget *parent, const QString &caption, const QString &filter);
@@ -36,6 +41,7 @@ public:
     static void setPinHandler(PinHandler handler);
     static void setFileHandler(FileHandler handler);
     static void setSelectionHandler(SelectionHandler handler);
+    static void setQuestionHandler(QuestionHandler handler);
     // Back to the standard dialogs.
     static void resetHandlers();
 };

@@ -20,4 +20,6 @@ struct TViewsContext {
     usb_handler *worker;
     QObject *window;
     const bool *connected;
+    // Per parameter row: its value is the terminal's, read in this session.
+    const bool *stateValid;
 };

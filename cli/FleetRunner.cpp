@@ -147,11 +147,11 @@ bool FleetRunner::precheck()
         const QString refusal = loaded ? settingsUploadRefusal() : QString();
         resetStorage();
         if (!loaded) {
-            failRun(EXIT_STATUS_FILE, tr("Не удается открыть файл настроек: %1").arg(error));
+            failRun(EXIT_STATUS_FILE, tr("Не удается открыть файл настроек %1: %2").arg(m_options.input, error));
             return false;
         }
         if (!error.isEmpty())
-            Console::errLine(tr("Предупреждение: %1").arg(error));
+            Console::errLine(tr("Предупреждение: %1: %2").arg(m_options.input, error));
         // Written alone, the settings the file lacks would go to the terminal as zeros.
         if (!missing.isEmpty() && !m_options.allowPartial) {
             failRun(EXIT_STATUS_FILE, incompleteFileText(missing));
@@ -319,7 +319,7 @@ void FleetRunner::onConnected(const TStepRecord &record)
     }
     if (record.stalled)
         complete(EXIT_STATUS_TRANSFER, stuckText());
-    else if (record.pinRejected)
+    else if (record.has(ESessionOutcome::WrongPin))
         complete(EXIT_STATUS_WRONG_PIN, outcomeText({ESessionOutcome::WrongPin}));
     else if (record.lost || record.deviceConnected)
         complete(EXIT_STATUS_TRANSFER, lostText());
@@ -481,7 +481,7 @@ void FleetRunner::onSettingsDownloaded(const TStepRecord &record)
     const QString path = fileFor(m_options.output);
     QString error;
     if (!SettingsFile::save(path, &error)) {
-        complete(EXIT_STATUS_FILE, tr("Не удается сохранить файл настроек: %1").arg(error));
+        complete(EXIT_STATUS_FILE, tr("Не удается сохранить файл настроек %1: %2").arg(path, error));
         return;
     }
     current().file = path;
@@ -495,7 +495,7 @@ void FleetRunner::writeFileSettings()
     QString error;
     QVector<TSettingKey> missing;
     if (!SettingsFile::load(m_options.input, &error, &missing)) {
-        complete(EXIT_STATUS_FILE, tr("Не удается открыть файл настроек: %1").arg(error));
+        complete(EXIT_STATUS_FILE, tr("Не удается открыть файл настроек %1: %2").arg(m_options.input, error));
         return;
     }
     if (!missing.isEmpty() && !m_options.allowPartial) {

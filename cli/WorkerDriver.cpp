@@ -75,7 +75,6 @@ void WorkerDriver::start()
     connect(m_worker, &usb_handler::status_message, this, &WorkerDriver::onStatusMessage);
     connect(m_worker, &usb_handler::outcome, this, &WorkerDriver::onOutcome);
     connect(m_worker, &usb_handler::parameter_read, this, &WorkerDriver::onParameterRead);
-    connect(m_worker, &usb_handler::pin_request, this, &WorkerDriver::onPinRequest);
     connect(m_worker, &usb_handler::settings_updated, this, &WorkerDriver::onSettingsUpdated);
     connect(m_worker, &usb_handler::log_data, this, &WorkerDriver::onLogData);
     connect(m_worker, &usb_handler::device_list, this, &WorkerDriver::onDeviceList);
@@ -270,12 +269,6 @@ void WorkerDriver::onParameterRead(int row, bool ok)
 {
     activity();
     m_record.parameters.insert(row, ok);
-}
-
-void WorkerDriver::onPinRequest()
-{
-    activity();
-    m_record.pinRejected = true;
 }
 
 void WorkerDriver::onSettingsUpdated()

@@ -25,7 +25,6 @@ struct TStepRecord {
     QList<TDeviceToConfigInfo> list;
     bool deviceConnected = false;
     bool typeReceived = false;
-    bool pinRejected = false;
     bool disconnected = false;
     bool lost = false;
     bool settingsUpdated = false;
@@ -91,7 +90,6 @@ private slots:
     void onStatusMessage(QString message);
     void onOutcome(TSessionOutcome outcome);
     void onParameterRead(int row, bool ok);
-    void onPinRequest();
     void onSettingsUpdated();
     void onLogData(QByteArray data);
     void onDeviceList(QList<TDeviceToConfigInfo> list);

@@ -1,15 +1,18 @@
 #include "files/SettingsFile.h"
 
 #include "files/FilesLog.h"
+#include "files/WriteFailure.h"
 #include "model/SettingRecordReader.h"
 #include "model/SettingsCoverage.h"
 #include "model/SettingsImage.h"
 #include "model/SettingsStorage.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -58,22 +61,27 @@ bool SettingsFile::save(const QString &path, QString *error)
     setError(error, QString());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        qCDebug(lcFiles) << "Error file opening";
-        setError(error, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+        qCDebug(lcFiles) << "Error file opening" << path << file.errorString();
+        setError(error, file.errorString());
         return false;
     }
     const QByteArray image = build_settings_image();
     // Flushed here and checked: commit does not notice every short write (a file size limit
     // cut the temporary file and commit still reported success).
+    errno = 0;
     if (file.write(image) != image.size() || !file.flush()) {
-        setError(error, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+        const QString reason = writeFailureReason(file, errno);
+        qCDebug(lcFiles) << "[SettingsFile::save] ERROR writing" << path << reason;
+        setError(error, reason);
         file.cancelWriting();
         return false;
     }
     // Until commit the old file is untouched; commit flushes and replaces it in one rename.
+    errno = 0;
     if (!file.commit()) {
-        qCDebug(lcFiles) << "[SettingsFile::save] ERROR" << path << file.errorString();
-        setError(error, QStringLiteral("cannot save %1: %2").arg(path, file.errorString()));
+        const QString reason = writeFailureReason(file, errno);
+        qCDebug(lcFiles) << "[SettingsFile::save] ERROR" << path << reason;
+        setError(error, reason);
         return false;
     }
     return true;
@@ -86,36 +94,38 @@ bool SettingsFile::load(const QString &path, QString *error, QVector<TSettingKey
         missing->clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qCDebug(lcFiles) << "Error file opening";
-        setError(error, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+        qCDebug(lcFiles) << "Error file opening" << path << file.errorString();
+        setError(error, file.errorString());
         return false;
     }
     if (file.size() > MAX_FILE_SIZE) {
         qCDebug(lcFiles) << "[SettingsFile::load] ERROR" << path << "is" << file.size() << "bytes, not a settings file";
-        setError(error, QStringLiteral("%1 is too large for a settings file (%2 bytes)").arg(path).arg(file.size()));
+        setError(error, QCoreApplication::translate("SettingsFile", "слишком большой для файла настроек (%1 байт)")
+                            .arg(file.size()));
         return false;
     }
     // Bounded read: a file that grows while being read still cannot flood memory.
     const QByteArray bytes = file.read(MAX_FILE_SIZE + 1);
     if (bytes.size() > MAX_FILE_SIZE) {
-        setError(error, QStringLiteral("%1 is too large for a settings file").arg(path));
+        setError(error, QCoreApplication::translate("SettingsFile", "слишком большой для файла настроек"));
         return false;
     }
     if (bytes.size() < SETTINGS_IMAGE_RECORDS_OFFSET) {
         qCDebug(lcFiles) << "[SettingsFile::load] ERROR" << path << "has" << bytes.size() << "bytes, shorter than the code and header";
-        setError(error, QStringLiteral("%1 is too short for a settings file (%2 bytes)").arg(path).arg(bytes.size()));
+        setError(error, QCoreApplication::translate("SettingsFile", "слишком короткий для файла настроек (%1 байт)")
+                            .arg(bytes.size()));
         return false;
     }
 
     const TLoadCount count = storeRecords(bytes);
     if (count.truncated || count.stored != count.records) {
-        const QString note = QStringLiteral("%1: %2 of %3 records loaded%4")
-                                 .arg(path)
-                                 .arg(count.stored)
-                                 .arg(count.records)
-                                 .arg(count.truncated ? QStringLiteral(", the file ends inside a record") : QString());
-        qCDebug(lcFiles) << "[SettingsFile::load] WARNING" << note;
-        setError(error, note);
+        qCDebug(lcFiles) << "[SettingsFile::load] WARNING" << path << count.stored << "of" << count.records
+                         << "records loaded" << (count.truncated ? "the file ends inside a record" : "");
+        setError(error, QCoreApplication::translate("SettingsFile", "загружено записей: %1 из %2%3")
+                            .arg(count.stored)
+                            .arg(count.records)
+                            .arg(count.truncated ? QCoreApplication::translate("SettingsFile", ", файл обрывается посреди записи")
+                                                 : QString()));
     }
     if (missing)
         *missing = missingSettings(count.keys);

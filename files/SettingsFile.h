@@ -15,7 +15,7 @@ public:
     static constexpr qint64 MAX_FILE_SIZE = 8 + 0xFFFF;
 
     // Replaces the file with the current image in one step: on any failure the old file
-    // stays as it was. error (may be null) gets a line for the log.
+    // stays as it was. error (may be null) gets the reason, for a message that names the file.
     static bool save(const QString &path, QString *error);
 
     // Stores the file's records into SettingsStorage. Needs only read access. False when

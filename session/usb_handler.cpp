@@ -306,14 +306,14 @@ void usb_handler::start_session()
     report({ESessionOutcome::Connected});
 }
 
+// The outcome goes before the disconnection: it is what the session ended with.
 void usb_handler::end_session(const TSessionOutcome &ending)
 {
-    emit status_message(outcomeText(ending));
     connected.store(false);
     if (port_handler->isOpen())
         port_handler->close(true);
+    report(ending);
     emit device_disconnected(false);
-    emit outcome(ending);
 }
 
 void usb_handler::report(const TSessionOutcome &result)
@@ -391,9 +391,9 @@ bool usb_handler::check_pin()
     if (result > 0)
         return true;
     if (result == 0) {
-        emit status_message(outcomeText({ESessionOutcome::WrongPin}));
+        // The attempt's outcome first: the prompt that follows starts the next one.
+        report({ESessionOutcome::WrongPin});
         emit pin_request();
-        emit outcome({ESessionOutcome::WrongPin});
     } else {
         report({ESessionOutcome::NoAnswer});
     }
@@ -406,8 +406,8 @@ void usb_handler::declare_lost()
     if (port_handler->isOpen())
         port_handler->close(true);
     if (wasConnected) {
-        emit device_disconnected(true);
         emit outcome({ESessionOutcome::Lost});
+        emit device_disconnected(true);
     }
 }
 
@@ -843,8 +843,8 @@ void usb_handler::on_update_can() { update_can_request.store(1); }
 void usb_handler::on_device_lost()
 {
     if (connected.exchange(false)) {
-        emit device_disconnected(true);
         emit outcome({ESessionOutcome::Lost});
+        emit device_disconnected(true);
     }
 }
 

@@ -18,6 +18,10 @@ PromptScript::PromptScript()
         fileCaptions.append(caption);
         return fileAnswer;
     });
+    UserPrompts::setQuestionHandler([this](const QString &title, const QString &text, const QString &) {
+        questions.append(Box{UserPrompts::Kind::Warning, title, text});
+        return !questionAnswers.isEmpty() && questionAnswers.takeFirst();
+    });
     UserPrompts::setSelectionHandler([this](select_device_dialog &dialog) {
         ++selections;
         return selection ? selection(dialog) : int(QDialog::Rejected);

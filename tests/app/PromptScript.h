@@ -32,4 +32,6 @@ public:
     std::function<int(select_device_dialog &)> selection; // unset: the dialog is rejected
     int selections = 0;
     std::function<void()> onBox; // runs while a box is "open"
+    QList<Box> questions;        // kind unused
+    QList<bool> questionAnswers; // taken front first; none left: "Отмена"
 };

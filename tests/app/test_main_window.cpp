@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "dialogs/AboutDialog.h"
+#include "dialogs/connection_window.h"
 #include "dialogs/select_device_dialog.h"
 #include "model/SettingsStorage.h"
 
@@ -101,23 +102,29 @@ private slots:
 
     void pinAnswerOfFourCharactersOnly_data()
     {
+        QTest::addColumn<bool>("attempt");
         QTest::addColumn<QStringList>("answers");
         QTest::addColumn<QStringList>("sent");
-        QTest::newRow("cancelled") << QStringList() << QStringList();
-        QTest::newRow("empty") << QStringList{QString()} << QStringList();
-        QTest::newRow("three characters") << QStringList{"123"} << QStringList();
-        QTest::newRow("five characters") << QStringList{"12345"} << QStringList();
+        QTest::newRow("cancelled") << true << QStringList() << QStringList();
+        QTest::newRow("empty") << true << QStringList{QString()} << QStringList();
+        QTest::newRow("three characters") << true << QStringList{"123"} << QStringList();
+        QTest::newRow("five characters") << true << QStringList{"12345"} << QStringList();
         // The new PIN must be in force before the connection it triggers.
-        QTest::newRow("four characters") << QStringList{"4821"} << QStringList{"pin 4821", "start via 0"};
+        QTest::newRow("four characters") << true << QStringList{"4821"} << QStringList{"pin 4821", "start via 0"};
+        // An attempt that already ended has no terminal to send a PIN to.
+        QTest::newRow("no attempt") << false << QStringList{"4821"} << QStringList();
     }
 
     void pinAnswerOfFourCharactersOnly()
     {
+        QFETCH(bool, attempt);
         QFETCH(QStringList, answers);
         QFETCH(QStringList, sent);
         PromptScript prompts;
         prompts.pinAnswers = answers;
         MainWindow w;
+        if (attempt)
+            emit w.findChild<connection_window *>()->start_connection(TDeviceToConnect{});
         QStringList order;
         connect(&w, &MainWindow::device_pin, [&](const QString &pin) { order << QStringLiteral("pin ") + pin; });
         connect(&w, &MainWindow::Start_device_connection,
@@ -153,9 +160,9 @@ private slots:
 
         w.if_Devlist_received(list);
         QCOMPARE(shown, (QStringList{QStringLiteral("TRX-0001: Котельная №1"), fullCaption}));
+        w.if_pin_request();
         w.if_Device_connected();
         QCOMPARE(w.windowTitle(), TITLE + QStringLiteral(" - ") + fullCaption);
-        w.if_pin_request();
 
         QCOMPARE(starts.count(), 2);
         for (const QList<QVariant> &start : qAsConst(starts)) {
@@ -268,36 +275,46 @@ private slots:
     void savingLog_data()
     {
         QTest::addColumn<QString>("target");
-        QTest::addColumn<bool>("saved");
-        QTest::newRow("over a longer file") << QStringLiteral("device.log") << true;
-        QTest::newRow("cancelled dialog") << QString() << false;
-        QTest::newRow("missing directory") << QStringLiteral("no/such/dir/device.log") << false;
-        QTest::newRow("a directory") << QStringLiteral(".") << false;
+        QTest::addColumn<QString>("savedAs"); // empty: nothing is saved
+        QTest::addColumn<QString>("reason");  // the system's reason in the box; empty: no box
+        QTest::newRow("over a longer file") << "device.log" << "device.log" << "";
+        QTest::newRow("typed without extension") << "device2" << "device2.log" << "";
+        // Cancelling is the operator's choice, not a failure.
+        QTest::newRow("cancelled dialog") << QString() << "" << "";
+        QTest::newRow("missing directory") << "no/such/dir/device.log" << "" << "No such file or directory";
+        QTest::newRow("a directory") << "folder.log" << "" << "Filename refers to a directory";
     }
 
     void savingLog()
     {
         QFETCH(QString, target);
-        QFETCH(bool, saved);
+        QFETCH(QString, savedAs);
+        QFETCH(QString, reason);
         PromptScript prompts;
         prompts.fileAnswer = target;
         MainWindow w;
         const QString text = QStringLiteral("Журнал\nвторая строка");
         w.if_log_data(QTextCodec::codecForName("Windows-1251")->fromUnicode(text));
-        QFile file(target);
-        if (saved) {
+        QFile file(savedAs);
+        if (!savedAs.isEmpty()) {
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(QByteArray(4096, 'x'));
             file.close();
         }
+        QDir().mkdir("folder.log");
 
         child<QPushButton>(w, "SaveLOG")->click();
 
         QCOMPARE(prompts.fileCaptions, QStringList{"Укажите место сохранения"});
         const QString refusal = QStringLiteral("Не удается открыть файл, возможно он открыт в другом приложении");
-        QCOMPARE(prompts.boxTexts(), saved ? QStringList() : QStringList{refusal});
-        QCOMPARE(prompts.boxes.value(0).title, saved ? QString() : QStringLiteral("Ошибка"));
-        if (saved) {
+        if (reason.isEmpty()) {
+            QVERIFY(prompts.boxes.isEmpty());
+        } else {
+            QCOMPARE(prompts.boxes.size(), 1);
+            QCOMPARE(prompts.boxes.at(0).title, QStringLiteral("Ошибка"));
+            QCOMPARE(prompts.boxes.at(0).text, QStringLiteral("%1\n%2: %3").arg(refusal, target, reason));
+        }
+        if (!savedAs.isEmpty()) {
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(file.readAll(), text.toUtf8());
         }
@@ -310,14 +327,22 @@ private slots:
         QSignalSpy refreshes(&w, &MainWindow::update_set_views);
         const QString openError = QStringLiteral("Не удается открыть файл");
 
-        child<QPushButton>(w, "SettingsFromFile")->click(); // cancelled: nothing to say
-        QVERIFY(prompts.boxes.isEmpty());
+        // Cancelled either way: nothing to say.
+        child<QPushButton>(w, "SettingsFromFile")->click();
         child<QPushButton>(w, "SettingsToFile")->click();
-        prompts.fileAnswer = workDir.filePath(QStringLiteral("missing.ksf"));
+        QVERIFY(prompts.boxes.isEmpty());
+        const QString missing = workDir.filePath(QStringLiteral("missing.ksf"));
+        prompts.fileAnswer = missing;
         child<QPushButton>(w, "SettingsFromFile")->click();
 
-        QCOMPARE(prompts.boxTexts(), (QStringList{openError, openError}));
+        QCOMPARE(prompts.boxTexts(), QStringList{openError + "\n" + missing + ": No such file or directory"});
         QCOMPARE(refreshes.count(), 0);
+
+        // A name typed without extension is saved with it, where the open dialog will see it.
+        prompts.fileAnswer = workDir.filePath(QStringLiteral("template"));
+        child<QPushButton>(w, "SettingsToFile")->click();
+        QVERIFY(QFile::exists(workDir.filePath(QStringLiteral("template.ksf"))));
+        QCOMPARE(prompts.boxes.size(), 1);
     }
 
     void aboutShowsTitleVersionAndBuildTimeOnce()

@@ -14,6 +14,13 @@ class WindowDouble : public QObject
 signals:
     void setDigitalOutput(int n);
     void resetDigitalOutput(int n);
+public slots:
+    void confirm_restart() { ++restarts; }
+    void confirm_factory_reset() { ++factoryResets; }
+
+public:
+    int restarts = 0;
+    int factoryResets = 0;
 };
 
 namespace {
@@ -51,6 +58,7 @@ private slots:
         SettingsStorage = TSettingsStorage{};
         setCapabilitiesForDeviceType(DEVICE_TYPE_F0);
         m_connected = false;
+        std::fill(std::begin(m_valid), std::end(m_valid), false);
         m_window = std::make_unique<QWidget>();
         m_sys = new QTreeView(m_window.get());
         m_io = new QTreeView(m_window.get());
@@ -72,6 +80,10 @@ private slots:
         QCOMPARE(m_objects->findChildren<QSignalMapper *>().size(), 2);
         QCOMPARE(cell(m_net->model(), 11, 0), QStringLiteral("Трафик сервер 7: (инженерный)"));
         QCOMPARE(m_net->findChildren<QPushButton *>().size(), 7);
+        // Both end the session for good: they only ask the window, which asks the operator.
+        button(m_sys, QStringLiteral("Рестарт устройства"))->click();
+        button(m_sys, QStringLiteral("Сброс к заводским настройкам"))->click();
+        QVERIFY(m_double.restarts == 1 && m_double.factoryResets == 1);
     }
 
     void emptyBlocksAreLeftOut()
@@ -103,7 +115,11 @@ private slots:
         for (int i = 0; i < models.size(); ++i)
             QCOMPARE(valueColumn(models[i]).count(QStringLiteral("---")), noData[i]);
 
+        // Each value shows once its own read has stored it, not merely once connected.
         m_connected = true;
+        for (int i = 0; i < models.size(); ++i)
+            QCOMPARE(valueColumn(models[i]).count(QStringLiteral("---")), noData[i]);
+        std::fill(std::begin(m_valid), std::end(m_valid), true);
         for (const QAbstractItemModel *model : models)
             QVERIFY(!valueColumn(model).contains(QStringLiteral("---")));
         // Server 5's counters sit in the second block of ids.
@@ -133,10 +149,11 @@ private:
     void build()
     {
         StateViews::build({m_sys, m_io, m_net, nullptr, nullptr, nullptr, m_objects, new QWidget(m_window.get()),
-                           m_worker, &m_double, &m_connected});
+                           m_worker, &m_double, &m_connected, m_valid});
     }
 
     bool m_connected = false;
+    bool m_valid[PARAMETER_COUNT] = {};
     std::unique_ptr<QWidget> m_window;
     WindowDouble m_double;
     usb_handler *m_worker = nullptr;

@@ -279,7 +279,8 @@ private:
     void build()
     {
         const TViewsContext ctx{nullptr, nullptr, nullptr, m_connection, m_security, m_sensors,
-                                new QObject(m_window.get()), new QWidget(m_window.get()), nullptr, m_double, nullptr};
+                                new QObject(m_window.get()), new QWidget(m_window.get()), nullptr, m_double, nullptr,
+                                nullptr};
         SettingsViews::build_connection_view(ctx);
         SettingsViews::build_security_view(ctx);
         SettingsViews::build_sensors_view(ctx);
