@@ -53,7 +53,7 @@ static void initIconResources()
 
 namespace {
 
-const char PROGRAM_VERSION[] = "1.2.5";
+const char PROGRAM_VERSION[] = TRIVOX_VERSION;
 const char DEFAULT_PIN[] = "7390";
 const char LOG_SAVE_ERROR[] = QT_TRANSLATE_NOOP("MainWindow", "Не удается открыть файл, возможно он открыт в другом приложении");
 const char SETTINGS_FILE_ERROR[] = QT_TRANSLATE_NOOP("MainWindow", "Не удается открыть файл");

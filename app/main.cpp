@@ -1,13 +1,20 @@
+#include "app/CommandLine.h"
 #include "app/DemoDriver.h"
 #include "app/MainWindow.h"
 
 #include <QApplication>
 #include <QDateTime>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     const qint64 mainEntered = QDateTime::currentMSecsSinceEpoch();
+    if (const int status = printHelpOrVersion(argc, argv); status >= 0)
+        return status;
     QApplication app(argc, argv);
+    // The installed desktop entry and icon: how task bars and Wayland match the window to them.
+    QGuiApplication::setDesktopFileName(QStringLiteral("trivox"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("trivox")));
     MainWindow window;
     window.show();
     DemoDriver::fromEnvironment(&window, mainEntered);

@@ -66,6 +66,7 @@ PIN берется из --pin или из переменной окружени�
 
 struct TParserOptions {
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Эта справка.")};
+    QCommandLineOption version{QStringLiteral("version"), QStringLiteral("Версия программы.")};
     QCommandLineOption usb{QStringLiteral("usb"), QStringLiteral("Терминал на USB (найти по идентификаторам USB).")};
     QCommandLineOption device{QStringLiteral("device"), QStringLiteral("Терминал на заданном последовательном порту."),
                               QStringLiteral("path")};
@@ -101,8 +102,8 @@ struct TParserOptions {
         parser.setApplicationDescription(
             QStringLiteral("Trivox конфигуратор: командная строка для настройки терминалов по USB или через "
                            "сервер-ретранслятор."));
-        parser.addOptions({help, usb, device, relay, id, all, pin, group, input, output, json, continueOnError,
-                           yesReally, verbose, debug, allowPartial});
+        parser.addOptions({help, version, usb, device, relay, id, all, pin, group, input, output, json,
+                           continueOnError, yesReally, verbose, debug, allowPartial});
         parser.addPositionalArgument(QStringLiteral("command"),
                                      QStringLiteral("list, state, read-settings, write-settings, log, firmware, "
                                                     "restart, factory-reset"));
@@ -158,6 +159,8 @@ CliOptions::EOutcome CliOptions::parse(const QStringList &arguments, const QProc
     }
     if (parser.isSet(o.help))
         return EOutcome::Help;
+    if (parser.isSet(o.version))
+        return EOutcome::Version;
 
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {

@@ -51,7 +51,7 @@ struct TCliOptions {
 class CliOptions
 {
 public:
-    enum class EOutcome { Run, Help, Error };
+    enum class EOutcome { Run, Help, Version, Error };
 
     static constexpr const char *PIN_VARIABLE = "TRIVOX_PIN";
     static constexpr const char *FAST_VARIABLE = "TRIVOX_CLI_FAST";

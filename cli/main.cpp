@@ -20,6 +20,9 @@ int main(int argc, char *argv[])
     case CliOptions::EOutcome::Help:
         Console::out(parser.helpText());
         return EXIT_STATUS_OK;
+    case CliOptions::EOutcome::Version:
+        Console::out(QStringLiteral("trivox-cli " TRIVOX_VERSION "\n"));
+        return EXIT_STATUS_OK;
     case CliOptions::EOutcome::Error:
         Console::errLine(QStringLiteral("trivox-cli: %1").arg(parser.errorText()));
         Console::errLine(QStringLiteral("Справка: trivox-cli --help"));

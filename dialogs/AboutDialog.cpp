@@ -4,7 +4,7 @@
 
 namespace {
 
-const char PROGRAM_VERSION[] = "1.2.5";
+const char PROGRAM_VERSION[] = TRIVOX_VERSION;
 
 } // namespace
 

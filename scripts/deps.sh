@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what the build, the tests and the demo need, when it is missing. Quiet when
-# everything is there. Extra package names may be given as arguments.
+# Installs what the build, the tests, the demo and the package need, when it is missing.
+# Quiet when everything is there. Extra package names may be given as arguments.
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qtbase5-dev qtbase5-dev-tools
-          libqt5serialport5-dev xvfb xauth x11-utils fonts-dejavu-core "$@")
+          libqt5serialport5-dev xvfb xauth x11-utils fonts-dejavu-core
+          dpkg-dev file lintian desktop-file-utils man-db bash-completion "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,6 @@
-// Draws the icons of the window into the directory given on the command line (default: the
-// working directory). The PNGs are committed; rerun this after changing a drawing.
+// Draws the icons of the window, and the application icon at each size of the hicolor theme
+// (hicolor/<n>x<n>/apps/trivox.png), into the directory given on the command line (default:
+// the working directory). The PNGs are committed; rerun this after changing a drawing.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -271,6 +272,32 @@ struct Wordmark {
     }
 };
 
+// The emblem of the logo and of the application icon: a transmitter mast sending on both
+// sides, which also reads as a "T". weight > 1 thickens the strokes, so that the mast and the
+// waves still read at 16 to 32 pixels; below that the inner waves would merge with the mast.
+void drawEmblem(QPainter &p, const QPointF &c, qreal weight, bool innerWaves)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(BLUE);
+    p.drawEllipse(c, 30, 30);
+    p.setPen(strokePen(WHITE, 5 * weight));
+    p.drawLine(c + QPointF(0, -6), c + QPointF(0, 20));
+    p.drawLine(c + QPointF(-7, 20), c + QPointF(7, 20));
+    p.setPen(Qt::NoPen);
+    p.setBrush(WHITE);
+    p.drawEllipse(c + QPointF(0, -9), 5 * weight, 5 * weight);
+    p.setBrush(Qt::NoBrush);
+    const QPointF top = c + QPointF(0, -9);
+    if (innerWaves) {
+        p.setPen(QPen(WHITE, 3.5 * weight, Qt::SolidLine, Qt::RoundCap));
+        p.drawArc(QRectF(top - QPointF(11, 11), QSizeF(22, 22)), -40 * 16, 80 * 16);
+        p.drawArc(QRectF(top - QPointF(11, 11), QSizeF(22, 22)), 140 * 16, 80 * 16);
+    }
+    p.setPen(QPen(ORANGE, 3.5 * weight, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(QRectF(top - QPointF(19, 19), QSizeF(38, 38)), -35 * 16, 70 * 16);
+    p.drawArc(QRectF(top - QPointF(19, 19), QSizeF(38, 38)), 145 * 16, 70 * 16);
+}
+
 QImage drawLogo()
 {
     constexpr int width = 184;
@@ -280,25 +307,7 @@ QImage drawLogo()
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
 
-    // Emblem: a transmitter mast sending on both sides, which also reads as a "T".
-    const QPointF c(width / 2.0, 33);
-    p.setPen(Qt::NoPen);
-    p.setBrush(BLUE);
-    p.drawEllipse(c, 30, 30);
-    p.setPen(strokePen(WHITE, 5));
-    p.drawLine(c + QPointF(0, -6), c + QPointF(0, 20));
-    p.drawLine(c + QPointF(-7, 20), c + QPointF(7, 20));
-    p.setPen(Qt::NoPen);
-    p.setBrush(WHITE);
-    p.drawEllipse(c + QPointF(0, -9), 5, 5);
-    p.setBrush(Qt::NoBrush);
-    const QPointF top = c + QPointF(0, -9);
-    p.setPen(QPen(WHITE, 3.5, Qt::SolidLine, Qt::RoundCap));
-    p.drawArc(QRectF(top - QPointF(11, 11), QSizeF(22, 22)), -40 * 16, 80 * 16);
-    p.drawArc(QRectF(top - QPointF(11, 11), QSizeF(22, 22)), 140 * 16, 80 * 16);
-    p.setPen(QPen(ORANGE, 3.5, Qt::SolidLine, Qt::RoundCap));
-    p.drawArc(QRectF(top - QPointF(19, 19), QSizeF(38, 38)), -35 * 16, 70 * 16);
-    p.drawArc(QRectF(top - QPointF(19, 19), QSizeF(38, 38)), 145 * 16, 70 * 16);
+    drawEmblem(p, QPointF(width / 2.0, 33), 1, true);
 
     // Wordmark "Trivox", centred under the emblem.
     constexpr qreal gap = 9;
@@ -313,6 +322,19 @@ QImage drawLogo()
     w.v();
     w.o();
     w.xLetter();
+    return image;
+}
+
+// The application icon for the desktop's menus and task bars, drawn for each size rather
+// than scaled from one image: the small ones get bolder strokes.
+QImage drawAppIcon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    drawEmblem(p, QPointF(32, 32), size <= 24 ? 1.6 : size <= 32 ? 1.3 : 1, size > 24);
     return image;
 }
 
@@ -352,7 +374,17 @@ int main(int argc, char *argv[])
         {QStringLiteral("connect.png"), drawIcon(drawConnect)},
         {QStringLiteral("Trivox_logo.png"), drawLogo()},
     };
-    for (const auto &image : images) {
+    QList<QPair<QString, QImage>> all = images;
+    // Laid out as the hicolor theme is, so that the install copies the tree as it is.
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString dir = QStringLiteral("hicolor/%1x%1/apps").arg(size);
+        if (!out.mkpath(dir)) {
+            err << "cannot create " << out.filePath(dir) << '\n';
+            return 1;
+        }
+        all.append({dir + QStringLiteral("/trivox.png"), drawAppIcon(size)});
+    }
+    for (const auto &image : all) {
         const QString path = out.filePath(image.first);
         if (!image.second.save(path, "PNG")) {
             err << "cannot write " << path << '\n';

@@ -15,7 +15,7 @@ Q_DECLARE_METATYPE(QList<int>)
 
 namespace {
 
-const QString TITLE = QStringLiteral("Trivox конфигуратор 1.2.5");
+const QString TITLE = QStringLiteral("Trivox конфигуратор " TRIVOX_VERSION);
 const char *const TRANSFER_BUTTONS[] = {"UpdateFirmware", "DownloadSettings", "UploadSettings"};
 
 template <typename T = QWidget>
@@ -358,7 +358,7 @@ private slots:
         const QStringList lines = dialogs.at(0)->findChild<QPlainTextEdit *>()->toPlainText().split('\n');
         QCOMPARE(lines.size(), 3);
         QCOMPARE(lines.at(0), TITLE + ". ");
-        QCOMPARE(lines.at(1), QStringLiteral("Версия программы: 1.2.5"));
+        QCOMPARE(lines.at(1), QStringLiteral("Версия программы: " TRIVOX_VERSION));
         const QRegularExpression form("^Дата сборки программы: ([A-Z][a-z]{2} \\d{1,2} \\d{4}) в (\\d\\d:\\d\\d:\\d\\d)$");
         const auto stamp = form.match(lines.at(2));
         QVERIFY2(stamp.hasMatch(), qPrintable(lines.at(2)));

@@ -82,6 +82,8 @@ private slots:
         QVERIFY(o.pin.isEmpty());
 
         QCOMPARE(parse(options, "--help"), CliOptions::EOutcome::Help);
+        // Asked for alone, the version needs no command or link.
+        QCOMPARE(parse(options, "--version"), CliOptions::EOutcome::Version);
         QVERIFY(options.helpText().contains("--yes-really") && options.helpText().contains("TRIVOX_PIN"));
         QVERIFY(options.helpText().contains("Без PIN"));
     }

@@ -27,7 +27,7 @@ namespace {
 const QString PIN = "4821";
 const QString DEVICE_ID = "TRX-0042";
 const QString CAPTION = "TRX-0042: Котельная №1";
-const QString TITLE = "Trivox конфигуратор 1.2.5";
+const QString TITLE = "Trivox конфигуратор " TRIVOX_VERSION;
 const QString CONNECTIONS = "Настройки соединений";
 const QString SERVER_1 = "<b>Трансляция в RS-232 (сервер 1)</b>";
 const QString SERVER_2 = "<b>Трансляция в RS-232 (сервер 2)</b>";
