@@ -29,25 +29,6 @@ const QString HEX_KEY = QStringLiteral("hex");
 
 using RecordKey = QPair<uint16_t, uint16_t>;
 
-struct TLayoutRecord {
-    uint16_t id;
-    uint16_t subId;
-    uint16_t size;
-};
-
-QVector<TLayoutRecord> layoutOf(const TDeviceCapabilities &counts)
-{
-    QVector<TLayoutRecord> layout;
-    uint16_t id = 0;
-    uint16_t subId = 0;
-    uint16_t size = 0;
-    for (uint16_t index = 0; (size = enumerateSettingsFor(counts, index, &id, &subId)) != 0; ++index) {
-        if (size != SETTING_SKIP)
-            layout.append({id, subId, size});
-    }
-    return layout;
-}
-
 RecordKey keyOf(const TSettingFieldRef &ref)
 {
     return RecordKey(ref.field->id, ref.subId());
@@ -79,7 +60,7 @@ class Exporter
     Q_DECLARE_TR_FUNCTIONS(SettingsJson)
 public:
     // Why the image is not exactly a full configuration under the counts; empty when it is.
-    static QString refusal(const QByteArray &image, const QVector<TLayoutRecord> &layout,
+    static QString refusal(const QByteArray &image, const QVector<TSettingRecord> &layout,
                            const QVector<TSettingFieldRef> &refs, QHash<RecordKey, QByteArray> *values)
     {
         if (image.size() < SETTINGS_IMAGE_RECORDS_OFFSET)
@@ -100,7 +81,7 @@ public:
                 problems << tr("лишняя запись %1 по смещению %2").arg(recordName(r.id, r.subId, refs)).arg(r.offset);
                 break;
             }
-            const TLayoutRecord &e = layout[index++];
+            const TSettingRecord &e = layout[index++];
             if (r.id != e.id || r.subId != e.subId || r.size != e.size)
                 problems << tr("по смещению %1 ожидается запись %2 из %3 байт, а там %4 из %5 байт")
                                 .arg(r.offset)
@@ -172,11 +153,10 @@ class Importer
 {
     Q_DECLARE_TR_FUNCTIONS(SettingsJson)
 public:
-    Importer(const QVector<TLayoutRecord> &layout, const QVector<TSettingFieldRef> &refs)
-        : m_layout(layout), m_refs(refs)
+    Importer(const QVector<TSettingRecord> &layout, const QVector<TSettingFieldRef> &refs) : m_refs(refs)
     {
-        for (const TLayoutRecord &r : layout)
-            m_records.insert(RecordKey(r.id, r.subId), QByteArray(r.size, '\0'));
+        for (const TSettingRecord &r : layout)
+            m_records.insert(RecordKey(r.id, r.subId), r.value);
         for (const TSettingFieldRef &ref : refs) {
             const TSettingField &f = *ref.field;
             if (!*f.group->collection) {
@@ -211,18 +191,11 @@ public:
             checkCombo(p);
     }
 
-    QVector<TSettingRecord> records() const
+    QVector<TSettingRecord> records(QVector<TSettingRecord> layout) const
     {
-        QVector<TSettingRecord> records;
-        for (const TLayoutRecord &r : m_layout) {
-            TSettingRecord record;
-            record.id = r.id;
-            record.subId = r.subId;
-            record.size = r.size;
-            record.value = m_records.value(RecordKey(r.id, r.subId));
-            records.append(record);
-        }
-        return records;
+        for (TSettingRecord &r : layout)
+            r.value = m_records.value(RecordKey(r.id, r.subId));
+        return layout;
     }
 
 private:
@@ -334,13 +307,12 @@ private:
 
     void readField(const QJsonObject &root, const TSettingFieldRef &ref);
     void readValue(const TSettingFieldRef &ref, const QString &where, const QJsonValue &value);
-    void store(const TSettingFieldRef &ref, int offset, const QByteArray &bytes)
+    void store(const TSettingFieldRef &ref, const QByteArray &bytes)
     {
-        m_records[keyOf(ref)].replace(ref.field->offset + offset, bytes.size(), bytes);
+        m_records[keyOf(ref)].replace(ref.field->offset, bytes.size(), bytes);
     }
     void checkCombo(const TPendingCombo &p);
 
-    const QVector<TLayoutRecord> &m_layout;
     const QVector<TSettingFieldRef> &m_refs;
     QHash<RecordKey, QByteArray> m_records;
     QMap<QString, TCollection> m_collections;
@@ -382,7 +354,7 @@ void Importer::readValue(const TSettingFieldRef &ref, const QString &where, cons
         if (exact.keys() != QStringList{HEX_KEY} || !parseHex(exact.value(HEX_KEY), f.room, &bytes))
             problem(where, tr("ожидается {\"hex\": \"...\"} из %1 шестнадцатеричных цифр").arg(2 * f.room));
         else
-            store(ref, 0, bytes);
+            store(ref, bytes);
         return;
     }
 
@@ -402,7 +374,7 @@ void Importer::readValue(const TSettingFieldRef &ref, const QString &where, cons
             // Some entries follow another byte of the record: checked once all are read.
             m_combos.append({ref, where, number});
             if (number <= 0xFF)
-                store(ref, 0, QByteArray(1, char(number)));
+                store(ref, QByteArray(1, char(number)));
             return;
         }
         if (number < f.min || number > f.max) {
@@ -411,14 +383,14 @@ void Importer::readValue(const TSettingFieldRef &ref, const QString &where, cons
         }
         bytes = QByteArray(4, '\0');
         qToLittleEndian<quint32>(quint32(number), bytes.data());
-        store(ref, 0, bytes.left(f.size));
+        store(ref, bytes.left(f.size));
         return;
     }
     case EFieldKind::Check:
         if (!value.isBool())
             wrongType(where, tr("true или false"), value);
         else
-            store(ref, 0, QByteArray(1, value.toBool() ? '\1' : '\0'));
+            store(ref, QByteArray(1, value.toBool() ? '\1' : '\0'));
         return;
     case EFieldKind::Text: {
         if (!value.isString()) {
@@ -441,7 +413,7 @@ void Importer::readValue(const TSettingFieldRef &ref, const QString &where, cons
             problem(where, tr("%1 байт, а поле вмещает %2").arg(bytes.size()).arg(f.size));
             return;
         }
-        store(ref, 0, bytes + QByteArray(f.room - bytes.size(), '\0'));
+        store(ref, bytes + QByteArray(f.room - bytes.size(), '\0'));
         return;
     }
     case EFieldKind::Hex:
@@ -450,7 +422,7 @@ void Importer::readValue(const TSettingFieldRef &ref, const QString &where, cons
             return;
         }
         std::reverse(bytes.begin(), bytes.end());
-        store(ref, 0, bytes);
+        store(ref, bytes);
         return;
     }
 }
@@ -473,7 +445,7 @@ void Importer::checkCombo(const TPendingCombo &p)
 
 QByteArray SettingsJson::exportImage(const QByteArray &image, QString *error, const TDeviceCapabilities &counts)
 {
-    const QVector<TLayoutRecord> layout = layoutOf(counts);
+    const QVector<TSettingRecord> layout = settings_layout(counts);
     const QVector<TSettingFieldRef> refs = SettingsFields::instances(counts);
     QHash<RecordKey, QByteArray> values;
     const QString refusal = Exporter::refusal(image, layout, refs, &values);
@@ -518,7 +490,7 @@ QByteArray SettingsJson::exportImage(const QByteArray &image, QString *error, co
 
 QByteArray SettingsJson::importImage(const QByteArray &json, QStringList *errors, const TDeviceCapabilities &counts)
 {
-    const QVector<TLayoutRecord> layout = layoutOf(counts);
+    const QVector<TSettingRecord> layout = settings_layout(counts);
     const QVector<TSettingFieldRef> refs = SettingsFields::instances(counts);
     Importer importer(layout, refs);
     QStringList problems;
@@ -538,5 +510,5 @@ QByteArray SettingsJson::importImage(const QByteArray &json, QStringList *errors
         qCDebug(lcFiles) << "[SettingsJson::importImage] ERROR" << problems.size() << "problems, first:" << problems.first();
         return QByteArray();
     }
-    return build_settings_image(importer.records());
+    return build_settings_image(importer.records(layout));
 }

@@ -35,20 +35,6 @@ TImageRecords readRecords(const QByteArray &image)
     return records;
 }
 
-// Sizes of the records of a full configuration under the counts.
-QHash<RecordKey, int> layoutSizes(const TDeviceCapabilities &counts)
-{
-    QHash<RecordKey, int> sizes;
-    uint16_t id = 0;
-    uint16_t subId = 0;
-    uint16_t size = 0;
-    for (uint16_t index = 0; (size = enumerateSettingsFor(counts, index, &id, &subId)) != 0; ++index) {
-        if (size != SETTING_SKIP)
-            sizes.insert(RecordKey(id, subId), size);
-    }
-    return sizes;
-}
-
 } // namespace
 
 QVector<TSettingDifference> SettingsDiff::compare(const QByteArray &before, const QByteArray &after,
@@ -56,7 +42,9 @@ QVector<TSettingDifference> SettingsDiff::compare(const QByteArray &before, cons
 {
     const TImageRecords a = readRecords(before);
     const TImageRecords b = readRecords(after);
-    const QHash<RecordKey, int> sizes = layoutSizes(counts);
+    QHash<RecordKey, int> sizes;
+    for (const TSettingRecord &r : settings_layout(counts))
+        sizes.insert(RecordKey(r.id, r.subId), r.size);
     const QString missing = tr("запись отсутствует");
     QVector<TSettingDifference> differences;
 

@@ -1,6 +1,7 @@
 #include "model/SettingsFields.h"
 
 #include "model/ModelLog.h"
+#include "model/SettingsImage.h"
 
 #include <QSet>
 #include <cstddef>
@@ -253,13 +254,8 @@ const TSettingField &SettingsFields::at(uint16_t id, uint16_t subId, int offset)
 QVector<TSettingFieldRef> SettingsFields::instances(const TDeviceCapabilities &counts)
 {
     QSet<uint32_t> records;
-    uint16_t id = 0;
-    uint16_t subId = 0;
-    uint16_t size = 0;
-    for (uint16_t index = 0; (size = enumerateSettingsFor(counts, index, &id, &subId)) != 0; ++index) {
-        if (size != SETTING_SKIP)
-            records.insert(uint32_t(id) << 16 | subId);
-    }
+    for (const TSettingRecord &r : settings_layout(counts))
+        records.insert(uint32_t(r.id) << 16 | r.subId);
 
     QVector<TSettingFieldRef> refs;
     const TSettingField *block = std::begin(FIELDS);

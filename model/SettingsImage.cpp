@@ -81,6 +81,19 @@ QByteArray build_settings_image(const QVector<TSettingRecord> &records)
     return sealImage(std::move(image));
 }
 
+QVector<TSettingRecord> settings_layout(const TDeviceCapabilities &counts)
+{
+    QVector<TSettingRecord> layout;
+    TSettingRecord r;
+    for (uint16_t index = 0; (r.size = enumerateSettingsFor(counts, index, &r.id, &r.subId)) != 0; ++index) {
+        if (r.size == SETTING_SKIP)
+            continue;
+        r.value = QByteArray(r.size, '\0');
+        layout.append(r);
+    }
+    return layout;
+}
+
 bool verify_settings_image(const QByteArray &image)
 {
     const int covered = image.size() - SETTINGS_IMAGE_CODE_SIZE;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/SettingRecordReader.h"
+#include "model/SettingsStorage.h"
 
 #include <QByteArray>
 #include <QVector>
@@ -17,6 +18,10 @@ QByteArray build_settings_image();
 // The image of these records, in this order, each with its value's size; SettingsStorage is
 // not touched. Empty when the records exceed the 16-bit length the code covers.
 QByteArray build_settings_image(const QVector<TSettingRecord> &records);
+
+// The records of a full configuration under these counts, in image order, each value zeros
+// of its size; SettingsStorage is not read.
+QVector<TSettingRecord> settings_layout(const TDeviceCapabilities &counts);
 
 // True when the code in the first 8 bytes matches the bytes after it under the settings key.
 bool verify_settings_image(const QByteArray &image);

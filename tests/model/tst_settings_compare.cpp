@@ -70,11 +70,8 @@ private slots:
         QFETCH(TDeviceCapabilities, counts);
         QFETCH(int, records);
         QHash<QPair<int, int>, QVector<int>> owners;
-        uint16_t id = 0, subId = 0, size = 0;
-        for (uint16_t i = 0; (size = enumerateSettingsFor(counts, i, &id, &subId)) != 0; ++i) {
-            if (size != SETTING_SKIP)
-                owners.insert({id, subId}, QVector<int>(size));
-        }
+        for (const TSettingRecord &r : settings_layout(counts))
+            owners.insert({r.id, r.subId}, QVector<int>(r.size));
         QCOMPARE(owners.size(), records);
         QSet<QString> keys;
         for (const TSettingFieldRef &ref : SettingsFields::instances(counts)) {
