@@ -51,7 +51,7 @@ const QRegularExpression &backupName()
         QStringList keys;
         for (const TReasonName &r : REASONS)
             keys << QString::fromLatin1(r.key);
-        return QStringLiteral("^(\\d{8}T\\d{6}Z)-(%1)(?:-([2-9]|[1-9]\\d{1,3}))?\\.ksf$").arg(keys.join(QLatin1Char('|')));
+        return QStringLiteral("^(\\d{8}T\\d{6}Z)-(%1)(?:-([2-9]|[1-9]\\d{1,8}))?\\.ksf$").arg(keys.join(QLatin1Char('|')));
     }());
     return pattern;
 }
