@@ -6,6 +6,7 @@
 #include "editors/combo_widget.h"
 #include "editors/line_edit_widget.h"
 #include "model/ParameterTable.h"
+#include "model/SettingsFields.h"
 #include "model/SettingsStorage.h"
 
 #include <QAction>
@@ -32,16 +33,9 @@ constexpr int SENSORS_COLUMNS = 2;
 constexpr int CONNECTION_FIRST_COLUMN = 400;
 constexpr int SENSORS_FIRST_COLUMN = 500;
 
-// Byte ranges inside a SIM record (setting 3002).
-constexpr int SIM_APN_OFFSET = 0;
-constexpr int SIM_APN_SIZE = 29;
+// Offsets of the SIM record's (setting 3002) texts.
 constexpr int SIM_USER_OFFSET = 30;
 constexpr int SIM_PASSWORD_OFFSET = 46;
-constexpr int SIM_LOGIN_SIZE = 15;
-constexpr int BALANCE_CODE_SHOWN = 7;
-constexpr int SERVER_ADDRESS_SIZE = 31;
-constexpr int PIN_DIGITS = 4;
-constexpr int PHONE_SHOWN = 12;
 
 constexpr int SENSOR_ROW_WIDTH = 320;
 // Frame and inner margins of a line edit around its text.
@@ -57,31 +51,30 @@ const QString PARITY_HELP = QStringLiteral(
     "четности, должно быть четным),\nнечетным (\"odd\", когда общее число единичных битов в принятых данных, "
     "включая сам бит четности, должно быть четным) или вообще отсутствовать");
 
-QString serverTitle(int server)
+// Labels, entries, ranges and bytes of every editor come from the field table; the index is
+// the server's, SIM's, phone's, input's or sensor's.
+TSettingFieldRef ref(const TSettingField &field, int index)
 {
-    if (server < 3)
-        return QStringLiteral("<b>Трансляция в RS-232 (сервер %1)</b>").arg(server + 1);
-    if (server < 6)
-        return QStringLiteral("<b>Трансляция в RS-485 (сервер %1)</b>").arg(server + 1);
-    return server == 6 ? QStringLiteral("<b>Инженерный сервер (7)</b>") : QString();
+    return {&field, uint8_t(index)};
 }
 
-QMap<int, QString> serverTypes(int server)
+// The record the field's bytes are in.
+uint8_t *recordOf(const TSettingFieldRef &r)
 {
-    if (server <= 5)
-        return {{0, QStringLiteral("Выключен")}, {1, QStringLiteral("Прозрачный обмен")}, {2, QStringLiteral("Пакетный обмен")}};
-    if (server == 6)
-        return {{0, QStringLiteral("Выключен")}, {3, QStringLiteral("Включен")}};
-    return {};
+    uint8_t *record = nullptr;
+    findSetting(r.field->id, r.subId(), &record);
+    return record;
 }
 
-// With parity the frame carries 7 or 8 data bits, without it always 8; byte 0 is the first
-// entry of either list.
-QMap<int, QString> dataBitsEntries(uint8_t parity)
+uint8_t *valueOf(const TSettingFieldRef &r)
 {
-    if (parity != 0)
-        return {{0, QStringLiteral("7 бит")}, {1, QStringLiteral("8 бит")}};
-    return {{0, QStringLiteral("8 бит")}};
+    uint8_t *record = recordOf(r);
+    return record ? record + r.field->offset : nullptr;
+}
+
+QString boldTitle(const TSettingFieldRef &r)
+{
+    return QStringLiteral("<b>%1</b>").arg(SettingsFields::groupTitle(r));
 }
 
 void listen(const TViewsContext &ctx, QObject *editor)
@@ -131,29 +124,34 @@ QLabel *title(const QString &richText, QWidget *parent)
     return label;
 }
 
-combo_widget *combo(const TViewsContext &ctx, QWidget *parent, const QString &label, uint8_t *value,
-                    const QMap<int, QString> &items, const QString &tooltip = QString())
+TComboDesc comboDesc(const TSettingFieldRef &r, const QString &tooltip)
 {
     TComboDesc d;
-    d.label = label;
-    d.value = value;
+    d.label = SettingsFields::label(r);
+    d.value = valueOf(r);
     d.type = PARAM_U8;
     d.tooltip = tooltip;
-    d.items = items;
-    auto *editor = new combo_widget(d, parent);
+    d.items = SettingsFields::comboItems(*r.field, recordOf(r));
+    return d;
+}
+
+combo_widget *combo(const TViewsContext &ctx, QWidget *parent, const TSettingFieldRef &r,
+                    const QString &tooltip = QString())
+{
+    auto *editor = new combo_widget(comboDesc(r, tooltip), parent);
     listen(ctx, editor);
     return editor;
 }
 
-check_edit_widget *spin(const TViewsContext &ctx, QWidget *parent, const QString &label, uint8_t *value, int type,
-                        int min, int max, const QString &tooltip = QString())
+check_edit_widget *spin(const TViewsContext &ctx, QWidget *parent, const TSettingFieldRef &r,
+                        const QString &tooltip = QString())
 {
     TCheckEditDesc d;
-    d.label = label;
-    d.value = value;
-    d.type = type;
-    d.min = min;
-    d.max = max;
+    d.label = SettingsFields::label(r);
+    d.value = valueOf(r);
+    d.type = r.field->size == 2 ? PARAM_U16 : PARAM_U8;
+    d.min = int(r.field->min);
+    d.max = int(r.field->max);
     d.tooltip = tooltip;
     d.hasSpin = true;
     auto *editor = new check_edit_widget(d, parent);
@@ -161,17 +159,16 @@ check_edit_widget *spin(const TViewsContext &ctx, QWidget *parent, const QString
     return editor;
 }
 
-line_edit_widget *lineEdit(const TViewsContext &ctx, QWidget *parent, const QString &label, uint8_t *value, int size,
-                           const QString &mask = QString(), ELineEditMode mode = LINE_EDIT_TEXT,
-                           const QString &tooltip = QString())
+line_edit_widget *lineEdit(const TViewsContext &ctx, QWidget *parent, const TSettingFieldRef &r,
+                           const QString &mask = QString(), const QString &tooltip = QString())
 {
     TLineEditDesc d;
-    d.label = label;
-    d.value = value;
-    d.size = size;
+    d.label = SettingsFields::label(r);
+    d.value = valueOf(r);
+    d.size = r.field->size;
     d.tooltip = tooltip;
     d.inputMask = mask;
-    d.mode = mode;
+    d.mode = r.field->kind == EFieldKind::Hex ? LINE_EDIT_HEX : LINE_EDIT_TEXT;
     auto *editor = new line_edit_widget(d, parent);
     listen(ctx, editor);
     return editor;
@@ -181,16 +178,14 @@ void addServerRow(const TViewsContext &ctx, QTreeView *view, const QModelIndex &
 {
     QVBoxLayout *layout = nullptr;
     QWidget *widget = rowWidget(ctx, &layout);
-    uint8_t *entry = SettingsStorage.servers[server];
+    const TSettingFieldRef typeField = ref(SettingsFields::at(3001, server, SERVER_TYPE_OFFSET), server);
 
-    layout->addWidget(title(serverTitle(server), widget));
-    combo_widget *type = combo(ctx, widget, QStringLiteral("Тип соединения"), entry + SERVER_TYPE_OFFSET, serverTypes(server));
+    layout->addWidget(title(boldTitle(typeField), widget));
+    combo_widget *type = combo(ctx, widget, typeField);
     layout->addWidget(type);
-    layout->addWidget(lineEdit(ctx, widget, QStringLiteral("Адрес сервера:"), entry, SERVER_ADDRESS_SIZE, QString(),
-                               LINE_EDIT_TEXT,
+    layout->addWidget(lineEdit(ctx, widget, ref(SettingsFields::at(3001, server, 0), server), QString(),
                                QStringLiteral("В формате 255.255.255.255:65536 или ") + QStringLiteral("telemetry.example.com:5555")));
-    layout->addWidget(spin(ctx, widget, QStringLiteral("Время удержания сессии, сек:"), SettingsStorage.sessionHold[server],
-                           PARAM_U16, 1, 65000,
+    layout->addWidget(spin(ctx, widget, ref(SettingsFields::at(3006, server, 0), server),
                            QStringLiteral("Если в течение указанного времени нет обмена данными по TCP терминал "
                                           "разорвет и снова установит сессию")));
 
@@ -208,13 +203,11 @@ void addCsdRow(const TViewsContext &ctx, QTreeView *view, const QModelIndex &ind
 {
     QVBoxLayout *layout = nullptr;
     QWidget *widget = rowWidget(ctx, &layout);
-    layout->addWidget(title(QStringLiteral("<b>CSD-соединение</b>"), widget));
-    layout->addWidget(combo(ctx, widget, QStringLiteral("Тип интерфейса"), SettingsStorage.csdInterface,
-                            {{9, QStringLiteral("RS-232")}, {10, QStringLiteral("RS-485")}}));
-    layout->addWidget(combo(ctx, widget, QStringLiteral("Тип соединения"), SettingsStorage.servers[CSD_ENTRY] + SERVER_TYPE_OFFSET,
-                            serverTypes(0)));
-    layout->addWidget(spin(ctx, widget, QStringLiteral("Время удержания сессии, сек:"), SettingsStorage.sessionHold[CSD_ENTRY],
-                           PARAM_U16, 1, 65000));
+    const TSettingFieldRef type = ref(SettingsFields::at(3001, CSD_ENTRY, SERVER_TYPE_OFFSET), CSD_ENTRY);
+    layout->addWidget(title(boldTitle(type), widget));
+    layout->addWidget(combo(ctx, widget, ref(SettingsFields::at(3374, 0, 0), CSD_ENTRY)));
+    layout->addWidget(combo(ctx, widget, type));
+    layout->addWidget(spin(ctx, widget, ref(SettingsFields::at(3006, CSD_ENTRY, 0), CSD_ENTRY)));
     view->setIndexWidget(index, widget);
 }
 
@@ -222,24 +215,24 @@ void addSimRow(const TViewsContext &ctx, QTreeView *view, const QModelIndex &ind
 {
     QVBoxLayout *layout = nullptr;
     QWidget *widget = rowWidget(ctx, &layout);
-    uint8_t *record = SettingsStorage.sims[sim];
-    layout->addWidget(title(QStringLiteral("<b>Настройки SIM-карты %1</b>").arg(sim + 1), widget));
-    layout->addWidget(lineEdit(ctx, widget, QStringLiteral("APN:"), record + SIM_APN_OFFSET, SIM_APN_SIZE));
-    layout->addWidget(lineEdit(ctx, widget, QStringLiteral("Имя пользователя:"), record + SIM_USER_OFFSET, SIM_LOGIN_SIZE));
-    layout->addWidget(lineEdit(ctx, widget, QStringLiteral("Пароль:"), record + SIM_PASSWORD_OFFSET, SIM_LOGIN_SIZE));
-    layout->addWidget(lineEdit(ctx, widget, QStringLiteral("Код запроса баланса SIM:"), SettingsStorage.balanceCodes[sim],
-                               BALANCE_CODE_SHOWN));
+    const TSettingFieldRef apn = ref(SettingsFields::at(3002, sim, 0), sim);
+    layout->addWidget(title(boldTitle(apn), widget));
+    layout->addWidget(lineEdit(ctx, widget, apn));
+    layout->addWidget(lineEdit(ctx, widget, ref(SettingsFields::at(3002, sim, SIM_USER_OFFSET), sim)));
+    layout->addWidget(lineEdit(ctx, widget, ref(SettingsFields::at(3002, sim, SIM_PASSWORD_OFFSET), sim)));
+    layout->addWidget(lineEdit(ctx, widget, ref(SettingsFields::at(3003, sim, 0), sim)));
     view->setIndexWidget(index, widget);
 }
 
 // The rows that depend on other settings of an interface, from what is stored: the data
 // bits offered by the parity, and the server-mode rows.
-void applyInterfaceRules(QTreeView *view, const QPersistentModelIndex &group, const uint8_t *block, combo_widget *dataBits)
+void applyInterfaceRules(QTreeView *view, const QPersistentModelIndex &group, const uint8_t *block,
+                         const TSettingField &dataBitsField, combo_widget *dataBits)
 {
     // A later rebuild set another model; this group's rows are gone from the view.
     if (!group.isValid() || group.model() != view->model())
         return;
-    const QMap<int, QString> entries = dataBitsEntries(block[IFACE_PARITY]);
+    const QMap<int, QString> entries = SettingsFields::comboItems(dataBitsField, block);
     if (dataBits->items() != entries) {
         // The refill selects the first entry without storing; reading again shows the
         // stored byte wherever an entry matches it.
@@ -252,62 +245,47 @@ void applyInterfaceRules(QTreeView *view, const QPersistentModelIndex &group, co
     view->setRowHidden(IFACE_ROW_PAUSE, group, parallel);
 }
 
-void addInterfaceGroup(const TViewsContext &ctx, QTreeView *view, QStandardItemModel *model, const QString &name,
-                       uint8_t *block, int minAnswerWait)
+void addInterfaceGroup(const TViewsContext &ctx, QTreeView *view, QStandardItemModel *model, uint16_t id)
 {
-    QStandardItem *group = groupItem(model, name);
+    auto field = [id](int offset) { return ref(SettingsFields::at(id, 0, offset), 0); };
+    const TSettingFieldRef bitsField = field(IFACE_DATA_BITS);
+    QStandardItem *group = groupItem(model, SettingsFields::groupTitle(bitsField));
+    uint8_t *block = recordOf(bitsField);
     QWidget *parent = ctx.widgetHolder;
     QList<QModelIndex> rows;
     for (int row = 0; row <= IFACE_ROW_PAUSE; ++row)
         rows.append(appendRow(group));
 
-    view->setIndexWidget(rows[0], combo(ctx, parent, QStringLiteral("Скорость обмена, бит/с:"), block + IFACE_BAUD,
-                                        {{0, QStringLiteral("600")}, {1, QStringLiteral("1200")}, {2, QStringLiteral("2400")},
-                                         {3, QStringLiteral("4800")}, {4, QStringLiteral("9600")}, {5, QStringLiteral("19200")},
-                                         {6, QStringLiteral("38400")}, {7, QStringLiteral("57600")}, {8, QStringLiteral("115200")}},
-                                        QStringLiteral("Скорость обмена данными")));
+    view->setIndexWidget(rows[0], combo(ctx, parent, field(IFACE_BAUD), QStringLiteral("Скорость обмена данными")));
 
     // The parity re-reads before the data bits on update_set_views, so the data bits read
     // against the entries of the new parity.
-    TComboDesc bits;
-    bits.label = QStringLiteral("Количество бит данных:");
-    bits.value = block + IFACE_DATA_BITS;
-    bits.type = PARAM_U8;
-    bits.tooltip = QStringLiteral("Количество бит данных");
-    bits.items = dataBitsEntries(block[IFACE_PARITY]);
-    auto *dataBits = new combo_widget(bits, parent);
-    combo_widget *parity = combo(ctx, parent, QStringLiteral("Контроль четности:"), block + IFACE_PARITY,
-                                 {{0, QStringLiteral("Нет")}, {1, QStringLiteral("Even")}, {2, QStringLiteral("Odd")}},
-                                 PARITY_HELP);
+    auto *dataBits = new combo_widget(comboDesc(bitsField, QStringLiteral("Количество бит данных")), parent);
+    combo_widget *parity = combo(ctx, parent, field(IFACE_PARITY), PARITY_HELP);
     listen(ctx, dataBits);
     view->setIndexWidget(rows[1], dataBits);
     view->setIndexWidget(rows[2], parity);
 
-    view->setIndexWidget(rows[3], combo(ctx, parent, QStringLiteral("Длительность стоп-бита:"), block + IFACE_STOP_BITS,
-                                        {{0, QStringLiteral("0.5 бит")}, {1, QStringLiteral("1 бит")},
-                                         {2, QStringLiteral("1.5 бит")}, {3, QStringLiteral("2 бит")}},
+    view->setIndexWidget(rows[3], combo(ctx, parent, field(IFACE_STOP_BITS),
                                         QStringLiteral("Может составлять половину, одну, полторы или две длительности бита")));
-    view->setIndexWidget(rows[4], spin(ctx, parent, QStringLiteral("Время ожидания ответа, мс:"), block + IFACE_ANSWER_WAIT,
-                                       PARAM_U16, minAnswerWait, 65535,
+    view->setIndexWidget(rows[4], spin(ctx, parent, field(IFACE_ANSWER_WAIT),
                                        QStringLiteral("Терминал будет ожидать данных от устройства в течение этого времени")));
-    combo_widget *mode = combo(ctx, parent, QStringLiteral("Режим работы с серверами:"), block + IFACE_SERVER_MODE,
-                               {{0, QStringLiteral("Параллельный")}, {1, QStringLiteral("Последовательный")}},
-                               QStringLiteral("Режим работы с серверами"));
+    combo_widget *mode = combo(ctx, parent, field(IFACE_SERVER_MODE), QStringLiteral("Режим работы с серверами"));
     view->setIndexWidget(rows[5], mode);
     view->setIndexWidget(rows[IFACE_ROW_REQUEST_TIMEOUT],
-                         spin(ctx, parent, QStringLiteral("Таймаут ожидания запросов с сервера, сек:"),
-                              block + IFACE_REQUEST_TIMEOUT, PARAM_U16, 10, 3600,
+                         spin(ctx, parent, field(IFACE_REQUEST_TIMEOUT),
                               QStringLiteral("Таймаут ожидания запросов с сервера 10...3600 сек")));
-    view->setIndexWidget(rows[IFACE_ROW_ATTEMPTS], spin(ctx, parent, QStringLiteral("Кол-во попыток соединения:"),
-                                                        block + IFACE_ATTEMPTS, PARAM_U8, 1, 20,
+    view->setIndexWidget(rows[IFACE_ROW_ATTEMPTS], spin(ctx, parent, field(IFACE_ATTEMPTS),
                                                         QStringLiteral("Кол-во попыток соединения 1...20")));
     view->setIndexWidget(rows[IFACE_ROW_PAUSE],
-                         spin(ctx, parent, QStringLiteral("Пауза между попытками соединения с сервером, сек:"),
-                              block + IFACE_ATTEMPT_PAUSE, PARAM_U16, 1, 60,
+                         spin(ctx, parent, field(IFACE_ATTEMPT_PAUSE),
                               QStringLiteral("Пауза между попытками соединения с сервером 10...3600 сек")));
 
     const QPersistentModelIndex groupIndex(group->index());
-    auto apply = [view, groupIndex, block, dataBits] { applyInterfaceRules(view, groupIndex, block, dataBits); };
+    const TSettingField *bits = bitsField.field;
+    auto apply = [view, groupIndex, block, bits, dataBits] {
+        applyInterfaceRules(view, groupIndex, block, *bits, dataBits);
+    };
     QObject::connect(parity, &combo_widget::comboBoxIndexChanged, dataBits, apply);
     QObject::connect(mode, &combo_widget::comboBoxIndexChanged, dataBits, apply);
     // A stored value that matches no entry changes no index, so the combos stay silent when
@@ -322,15 +300,11 @@ void addInterfaceGroup(const TViewsContext &ctx, QTreeView *view, QStandardItemM
 void addInputGroups(const TViewsContext &ctx, QTreeView *view, QStandardItemModel *model, int inputs)
 {
     for (int i = 0; i < inputs; ++i) {
-        QStandardItem *group = groupItem(model, QStringLiteral("Мультифункциональный вход %1").arg(i + 1));
-        uint8_t *entry = SettingsStorage.inputs[i];
-        view->setIndexWidget(appendRow(group), combo(ctx, ctx.widgetHolder, QStringLiteral("Тип входа:"), entry,
-                                                     {{0, QStringLiteral("Цифровой")}, {1, QStringLiteral("Частотный")},
-                                                      {2, QStringLiteral("Импульсный")}, {3, QStringLiteral("Аналоговый")}},
-                                                     QStringLiteral("Выберите тип входа")));
+        const TSettingFieldRef type = ref(SettingsFields::at(3371, i, 0), i);
+        QStandardItem *group = groupItem(model, SettingsFields::groupTitle(type));
+        view->setIndexWidget(appendRow(group), combo(ctx, ctx.widgetHolder, type, QStringLiteral("Выберите тип входа")));
         view->setIndexWidget(appendRow(group),
-                             combo(ctx, ctx.widgetHolder, QStringLiteral("Активный уровень:"), entry + 1,
-                                   {{0, QStringLiteral("Низкий")}, {1, QStringLiteral("Высокий")}},
+                             combo(ctx, ctx.widgetHolder, ref(SettingsFields::at(3371, i, 1), i),
                                    QStringLiteral("При подаче на вход активного уровня состояние датчика станет равно 1")));
     }
 }
@@ -339,7 +313,8 @@ void addSensorGroup(const TViewsContext &ctx, QTreeView *view, QStandardItemMode
 {
     if (sensors == 0)
         return;
-    QStandardItem *group = groupItem(model, QStringLiteral("Внешние датчики температуры"));
+    const TSettingField &sensorField = SettingsFields::at(3356, 0, 0);
+    QStandardItem *group = groupItem(model, SettingsFields::groupTitle(ref(sensorField, 0)));
     QList<line_edit_widget *> ids;
     int width = SENSOR_ROW_WIDTH;
     for (int i = 0; i < sensors; ++i) {
@@ -347,9 +322,7 @@ void addSensorGroup(const TViewsContext &ctx, QTreeView *view, QStandardItemMode
         auto *layout = new QHBoxLayout(widget);
         layout->setSpacing(40);
         layout->setContentsMargins(1, 1, 1, 1);
-        line_edit_widget *id = lineEdit(ctx, widget, QStringLiteral("Датчик температуры %1").arg(i + 1),
-                                        SettingsStorage.sensorIds[i], SENSOR_ID_SIZE, QStringLiteral(">HHHHHHHHHHHHHHHH"),
-                                        LINE_EDIT_HEX);
+        line_edit_widget *id = lineEdit(ctx, widget, ref(sensorField, i), QStringLiteral(">HHHHHHHHHHHHHHHH"));
         id->Set_editable(false);
         // At 320 pixels the label leaves the field too narrow for sixteen digits in common
         // fonts, and the last digit is cut off: the rows grow to hold them.
@@ -412,27 +385,27 @@ void SettingsViews::build_security_view(const TViewsContext &ctx)
 
     QVBoxLayout *layout = nullptr;
     QWidget *access = rowWidget(ctx, &layout);
+    const TSettingFieldRef pinEnabled = ref(SettingsFields::at(3252, 0, 0), 0);
     TCheckEditDesc enabled;
-    enabled.label = QStringLiteral("Включить доступ по пин-коду:");
-    enabled.value = SettingsStorage.pinEnabled;
+    enabled.label = SettingsFields::label(pinEnabled);
+    enabled.value = valueOf(pinEnabled);
     enabled.type = PARAM_U8;
-    enabled.min = 0;
-    enabled.max = 1;
+    enabled.min = int(pinEnabled.field->min);
+    enabled.max = int(pinEnabled.field->max);
     enabled.hasCheck = true;
     auto *check = new check_edit_widget(enabled, access);
     listen(ctx, check);
     layout->addWidget(check);
-    layout->addWidget(lineEdit(ctx, access, QStringLiteral("Пин-код доступа к устройству:"), SettingsStorage.accessPin,
-                               PIN_DIGITS, QStringLiteral("0000;-")));
-    view->setIndexWidget(appendRow(groupItem(model, QString())), access);
+    layout->addWidget(lineEdit(ctx, access, ref(SettingsFields::at(3251, 0, 0), 0), QStringLiteral("0000;-")));
+    view->setIndexWidget(appendRow(groupItem(model, SettingsFields::groupTitle(pinEnabled))), access);
 
     const int phones = boundedCapabilities().phoneCount;
     if (phones != 0) {
-        QStandardItem *group = groupItem(model, QStringLiteral("Авторизованные телефоны"));
+        const TSettingField &phone = SettingsFields::at(3253, 0, 0);
+        QStandardItem *group = groupItem(model, SettingsFields::groupTitle(ref(phone, 0)));
         for (int i = 0; i < phones; ++i) {
-            view->setIndexWidget(appendRow(group),
-                                 lineEdit(ctx, ctx.widgetHolder, QStringLiteral("Номер телефона %1:").arg(i + 1),
-                                          SettingsStorage.phones[i], PHONE_SHOWN, QStringLiteral("+99999999999999999999")));
+            view->setIndexWidget(appendRow(group), lineEdit(ctx, ctx.widgetHolder, ref(phone, i),
+                                                            QStringLiteral("+99999999999999999999")));
         }
     }
 
@@ -449,8 +422,8 @@ void SettingsViews::build_sensors_view(const TViewsContext &ctx)
     QStandardItemModel *model = newModel(ctx, view, SENSORS_COLUMNS);
     const TDeviceCapabilities counts = boundedCapabilities();
 
-    addInterfaceGroup(ctx, view, model, QStringLiteral("Интерфейс RS-232"), SettingsStorage.rs232, 1);
-    addInterfaceGroup(ctx, view, model, QStringLiteral("Интерфейс RS-485"), SettingsStorage.rs485, 0);
+    addInterfaceGroup(ctx, view, model, 3372);
+    addInterfaceGroup(ctx, view, model, 3373);
     addInputGroups(ctx, view, model, counts.inputCount);
     addSensorGroup(ctx, view, model, counts.temperatureSensorCount);
 

@@ -25,14 +25,33 @@ QByteArray codeOf(const char *covered, uint16_t length)
     return mac.code();
 }
 
-} // namespace
-
-QByteArray build_settings_image()
+QByteArray startImage()
 {
     QByteArray image(SETTINGS_IMAGE_HEADER_SIZE, '\0');
     image.replace(0, 8, "SETTINGS", 8);
     image.reserve(SETTINGS_IMAGE_CODE_SIZE + SETTINGS_IMAGE_HEADER_SIZE + MAX_SETTINGS_RECORD_BYTES);
+    return image;
+}
 
+void appendRecord(QByteArray &image, uint16_t id, uint16_t subId, const char *value, uint16_t size)
+{
+    Packet::appendU16(image, id);
+    Packet::appendU16(image, subId);
+    Packet::appendU16(image, size);
+    image.append(value, size);
+}
+
+QByteArray sealImage(QByteArray image)
+{
+    image.prepend(codeOf(image.constData(), uint16_t(image.size())));
+    return image;
+}
+
+} // namespace
+
+QByteArray build_settings_image()
+{
+    QByteArray image = startImage();
     for (uint16_t index = 0; index < SETTINGS_IMAGE_MAX_ENTRIES; ++index) {
         uint16_t id = 0;
         uint16_t subId = 0;
@@ -42,14 +61,37 @@ QByteArray build_settings_image()
             break;
         if (size == SETTING_SKIP)
             continue;
-        Packet::appendU16(image, id);
-        Packet::appendU16(image, subId);
-        Packet::appendU16(image, size);
-        image.append(reinterpret_cast<const char *>(value), size);
+        appendRecord(image, id, subId, reinterpret_cast<const char *>(value), size);
     }
+    return sealImage(std::move(image));
+}
 
-    image.prepend(codeOf(image.constData(), uint16_t(image.size())));
-    return image;
+QByteArray build_settings_image(const QVector<TSettingRecord> &records)
+{
+    QByteArray image = startImage();
+    int covered = image.size();
+    for (const TSettingRecord &r : records) {
+        if (r.value.size() > 0xFFFF - SettingRecordReader::HEADER_SIZE - covered) {
+            qCDebug(lcModel) << "[build_settings_image] ERROR records exceed the 16-bit length at" << r.id << r.subId;
+            return QByteArray();
+        }
+        covered += SettingRecordReader::HEADER_SIZE + r.value.size();
+        appendRecord(image, r.id, r.subId, r.value.constData(), uint16_t(r.value.size()));
+    }
+    return sealImage(std::move(image));
+}
+
+QVector<TSettingRecord> settings_layout(const TDeviceCapabilities &counts)
+{
+    QVector<TSettingRecord> layout;
+    TSettingRecord r;
+    for (uint16_t index = 0; (r.size = enumerateSettingsFor(counts, index, &r.id, &r.subId)) != 0; ++index) {
+        if (r.size == SETTING_SKIP)
+            continue;
+        r.value = QByteArray(r.size, '\0');
+        layout.append(r);
+    }
+    return layout;
 }
 
 bool verify_settings_image(const QByteArray &image)

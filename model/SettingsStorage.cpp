@@ -104,9 +104,8 @@ uint8_t found(uint8_t *field, uint8_t size, uint8_t **location)
 
 } // namespace
 
-TDeviceCapabilities boundedCapabilities()
+TDeviceCapabilities boundedCapabilities(const TDeviceCapabilities &c)
 {
-    const TDeviceCapabilities &c = SettingsStorage.DeviceCapabilities;
     TDeviceCapabilities b;
     b.simCount = std::min(c.simCount, ROOM.simCount);
     b.digitalInputCount = std::min(c.digitalInputCount, ROOM.digitalInputCount);
@@ -121,6 +120,11 @@ TDeviceCapabilities boundedCapabilities()
     b.inputCount = std::min(c.inputCount, ROOM.inputCount);
     b.temperatureSensorCount = std::min(c.temperatureSensorCount, ROOM.temperatureSensorCount);
     return b;
+}
+
+TDeviceCapabilities boundedCapabilities()
+{
+    return boundedCapabilities(SettingsStorage.DeviceCapabilities);
 }
 
 uint8_t findSetting(uint16_t id, uint16_t subId, uint8_t **location)
@@ -163,47 +167,72 @@ uint8_t findSetting(uint16_t id, uint16_t subId, uint8_t **location)
     return 0;
 }
 
-uint16_t enumerateSettings(uint16_t index, uint16_t *id, uint16_t *subId, uint8_t **location)
-{
-    uint16_t entryId = 0;
-    uint16_t entrySub = 0;
+namespace {
+
+// The index-th entry under counts already bounded; a slot's field comes with it, a run's
+// field is left to findSetting.
+struct TLayoutEntry {
+    uint16_t id = 0;
+    uint16_t subId = 0;
     uint16_t size = 0;
     uint8_t *field = nullptr;
-    const TDeviceCapabilities c = boundedCapabilities();
+};
 
+TLayoutEntry layoutEntry(uint16_t index, const TDeviceCapabilities &c)
+{
+    TLayoutEntry e;
     if (index < SLOT_COUNT) {
         const TSettingSlot &slot = SLOTS[index];
-        entryId = slot.id;
-        entrySub = slot.subId;
+        e.id = slot.id;
+        e.subId = slot.subId;
         if (slot.id == ADD_SENSOR_MODE_ID && c.temperatureSensorCount == 0) {
-            size = SETTING_SKIP;
+            e.size = SETTING_SKIP;
         } else {
-            size = slot.size;
-            field = slot.location;
+            e.size = slot.size;
+            e.field = slot.location;
         }
-    } else {
-        int k = index - SLOT_COUNT;
-        for (const TSettingRun &run : RUNS) {
-            const int count = c.*run.count;
-            if (k < count) {
-                entryId = run.id;
-                entrySub = uint16_t(k);
-                size = findSetting(run.id, entrySub, &field);
-                break;
-            }
-            k -= count;
-        }
+        return e;
     }
+    int k = index - SLOT_COUNT;
+    for (const TSettingRun &run : RUNS) {
+        const int count = c.*run.count;
+        if (k < count) {
+            e.id = run.id;
+            e.subId = uint16_t(k);
+            e.size = run.size;
+            return e;
+        }
+        k -= count;
+    }
+    return e;
+}
 
-    if (size == 0)
+uint16_t reportEntry(const TLayoutEntry &e, uint16_t *id, uint16_t *subId)
+{
+    if (e.size == 0)
         return 0;
     if (id)
-        *id = entryId;
+        *id = e.id;
     if (subId)
-        *subId = entrySub;
-    if (location && field)
-        *location = field;
-    return size;
+        *subId = e.subId;
+    return e.size;
+}
+
+} // namespace
+
+uint16_t enumerateSettings(uint16_t index, uint16_t *id, uint16_t *subId, uint8_t **location)
+{
+    TLayoutEntry e = layoutEntry(index, boundedCapabilities());
+    if (e.size != 0 && e.size != SETTING_SKIP && !e.field)
+        e.size = findSetting(e.id, e.subId, &e.field);
+    if (e.size != 0 && location && e.field)
+        *location = e.field;
+    return reportEntry(e, id, subId);
+}
+
+uint16_t enumerateSettingsFor(const TDeviceCapabilities &counts, uint16_t index, uint16_t *id, uint16_t *subId)
+{
+    return reportEntry(layoutEntry(index, boundedCapabilities(counts)), id, subId);
 }
 
 void setCapabilitiesForDeviceType(uint8_t deviceType)

@@ -133,6 +133,7 @@ constexpr TDeviceCapabilities DEVICE_F0_CAPABILITIES = {2, 3, 1, 3, 0, 3, 1, 3, 
 // The counts clamped to that room: a count byte set higher (by a bad file or peer) must
 // never index past the arrays. Everything that walks a repeated field goes through this.
 TDeviceCapabilities boundedCapabilities();
+TDeviceCapabilities boundedCapabilities(const TDeviceCapabilities &counts);
 
 // Bytes of all records of a full configuration with every count at its room.
 constexpr int MAX_SETTINGS_RECORD_BYTES = 978;
@@ -145,6 +146,9 @@ uint8_t findSetting(uint16_t id, uint16_t subId, uint8_t **location);
 // entry to pass over.
 constexpr uint16_t SETTING_SKIP = 0xFFFF;
 uint16_t enumerateSettings(uint16_t index, uint16_t *id, uint16_t *subId, uint8_t **location);
+// The same list under other counts (bounded as above), for images that are not this storage's:
+// ids and sizes only, SettingsStorage is not read.
+uint16_t enumerateSettingsFor(const TDeviceCapabilities &counts, uint16_t index, uint16_t *id, uint16_t *subId);
 
 // The counts that device type 0xF0 gives, and the byte that follows them set to 1.
 constexpr uint8_t DEVICE_TYPE_F0 = 0xF0;
