@@ -36,7 +36,7 @@ _trivox_cli()
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--help --version --usb --device --relay --id --all
             --pin --group --input --output --json --continue-on-error --yes-really
-            --verbose --debug' -- "$cur"))
+            --verbose --debug --allow-partial' -- "$cur"))
         return
     fi
 

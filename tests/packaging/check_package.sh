@@ -74,7 +74,7 @@ help=$("$root/usr/bin/trivox-cli" --help)
 completion=$root/usr/share/bash-completion/completions/trivox-cli
 page=$(zcat "$root/usr/share/man/man1/trivox-cli.1.gz" | sed 's/\\-/-/g')
 words=$(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u)
-words+=" $(awk '/^Команды:/ { on = 1; next } on && !NF { exit } on { print $1 }' <<<"$help")"
+words+=" $(awk '/^Команды:/ { on = 1; next } on && !NF { exit } on && /^  [a-z]/ { print $1 }' <<<"$help")"
 for w in $words; do
   grep -qw -- "$w" "$completion" || fail "the completion lacks $w"
   grep -qw -- "$w" <<<"$page" || fail "the manual page lacks $w"
