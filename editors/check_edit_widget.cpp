@@ -1,6 +1,7 @@
 #include "editors/check_edit_widget.h"
 
 #include "editors/StoredInteger.h"
+#include "editors/WheelGuard.h"
 
 #include <QCheckBox>
 #include <QDebug>
@@ -31,6 +32,7 @@ check_edit_widget::check_edit_widget(TCheckEditDesc desc, QWidget *parent)
     }
     if (m_desc.hasSpin) {
         m_spin = new QSpinBox(this);
+        WheelGuard::protect(m_spin);
         m_spin->setRange(m_desc.min, m_desc.max);
         m_spin->setToolTip(m_desc.tooltip);
         layout->addWidget(m_spin);

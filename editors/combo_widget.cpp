@@ -1,6 +1,7 @@
 #include "editors/combo_widget.h"
 
 #include "editors/StoredInteger.h"
+#include "editors/WheelGuard.h"
 
 #include <QComboBox>
 #include <QDebug>
@@ -19,6 +20,7 @@ combo_widget::combo_widget(TComboDesc desc, QWidget *parent)
     layout->setContentsMargins(2, 0, 2, 0);
     m_label = new QLabel(this);
     m_combo = new QComboBox(this);
+    WheelGuard::protect(m_combo);
     layout->addWidget(m_label);
     layout->addWidget(m_combo);
 

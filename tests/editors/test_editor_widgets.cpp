@@ -174,6 +174,44 @@ private slots:
         QCOMPARE(spy.at(0).at(0).toInt(), 1);
     }
 
+    // Scrolling the tree over an editor must not change the setting under the pointer.
+    void wheelChangesOnlyAnEditorTheOperatorClicked()
+    {
+        uint8_t byte[1] = {1};
+        uint8_t word[2] = {5, 0};
+        QScrollArea area;
+        auto *content = new QWidget;
+        auto *layout = new QVBoxLayout(content);
+        auto *combo = new combo_widget(comboDesc(byte, 1, {{0, "600"}, {1, "1200"}, {2, "2400"}}));
+        auto *spin = new check_edit_widget(checkDesc(word, 2, false, true));
+        layout->addWidget(combo);
+        layout->addWidget(spin);
+        content->setMinimumHeight(3000);
+        area.setWidget(content);
+        area.resize(300, 200);
+        area.show();
+        QApplication::setActiveWindow(&area);
+        QVERIFY(QTest::qWaitForWindowActive(&area));
+        // The tree has the focus, as while the operator scrolls it.
+        area.setFocus();
+
+        auto wheel = [](QWidget *target) {
+            QWheelEvent event(QPointF(5, 5), target->mapToGlobal(QPoint(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(target, &event);
+        };
+        for (QWidget *editor : {static_cast<QWidget *>(combo->findChild<QComboBox *>()),
+                                static_cast<QWidget *>(spin->findChild<QSpinBox *>())})
+            wheel(editor);
+        QCOMPARE(byte[0], uint8_t(1));
+        QCOMPARE(word[0], uint8_t(5));
+        QVERIFY(area.verticalScrollBar()->value() > 0);
+
+        combo->findChild<QComboBox *>()->setFocus();
+        wheel(combo->findChild<QComboBox *>());
+        QCOMPARE(byte[0], uint8_t(2));
+    }
+
     void comboRefillSelectsFirstWithoutStoringOrEmitting()
     {
         uint8_t bytes[1] = {1};
