@@ -345,6 +345,92 @@ private slots:
         QCOMPARE(prompts.boxes.size(), 1);
     }
 
+    // Edits written nowhere are never thrown away without a word; Cancel keeps them.
+    void unwrittenEditsAreAskedFor_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("connectedFirst");
+        QTest::newRow("read settings") << "DownloadSettings" << true;
+        QTest::newRow("disconnect") << "ConnectToDevice" << true;
+        QTest::newRow("connect") << "ConnectToDevice" << false;
+        QTest::newRow("load a file") << "SettingsFromFile" << false;
+        QTest::newRow("close the window") << "" << false;
+    }
+
+    void unwrittenEditsAreAskedFor()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, connectedFirst);
+        PromptScript prompts;
+        prompts.fileAnswer = workDir.filePath(QStringLiteral("template.ksf"));
+        MainWindow w;
+        w.show();
+        if (connectedFirst)
+            w.if_Device_connected();
+        QVERIFY(!w.hasUnwrittenEdits());
+        auto *address = w.findChild<QTreeView *>(QStringLiteral("SetConnectionView"))->findChild<QLineEdit *>();
+        QTest::keyClick(address, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(address, "10.1.1.1");
+        QVERIFY(w.hasUnwrittenEdits());
+        QSignalSpy acted(&w, action == "DownloadSettings" ? SIGNAL(download_settings())
+                             : action == "SettingsFromFile"  ? SIGNAL(update_set_views())
+                                                             : SIGNAL(Stop_device_connection()));
+        auto *connection = w.findChild<connection_window *>();
+        auto act = [&] {
+            if (action.isEmpty())
+                w.close();
+            else
+                child<QAbstractButton>(w, qPrintable(action))->click();
+        };
+
+        act();
+        QCOMPARE(prompts.questions.size(), 1);
+        QCOMPARE(prompts.questions.at(0).title, QStringLiteral("Изменения не записаны"));
+        QVERIFY(acted.isEmpty() && !connection->isVisible() && w.isVisible() && w.hasUnwrittenEdits());
+
+        prompts.questionAnswers = {true};
+        act();
+        QCOMPARE(prompts.questions.size(), 2);
+        const bool done = action.isEmpty() ? !w.isVisible()
+                                           : (!connectedFirst && action == "ConnectToDevice") ? connection->isVisible()
+                                                                                               : !acted.isEmpty();
+        QVERIFY(done);
+    }
+
+    // A button that would do nothing without a terminal says why; a second transfer waits.
+    void commandsNeedATerminalAndTransfersGoOneAtATime()
+    {
+        PromptScript prompts;
+        MainWindow w;
+        w.show();
+        const QString why = QStringLiteral("Нет соединения с устройством");
+        auto *restart = w.findChild<QPushButton *>(QStringLiteral("restartButton"));
+        QList<QAbstractButton *> commands{child<QPushButton>(w, "GetLOG"), restart,
+                                          w.findChild<QPushButton *>(QStringLiteral("factoryResetButton"))};
+        for (QTreeView *tree : w.findChildren<QTreeView *>(QRegularExpression("^State")))
+            for (QPushButton *b : tree->findChildren<QPushButton *>())
+                commands << b;
+        QCOMPARE(commands.size(), 3 + 2 + 7 + 2);
+        for (QAbstractButton *b : commands)
+            QVERIFY2(!b->isEnabled() && b->toolTip() == why, qPrintable(b->text()));
+
+        w.if_Device_connected();
+        for (QAbstractButton *b : commands)
+            QVERIFY2(b->isEnabled() && b->toolTip().isEmpty(), qPrintable(b->text()));
+
+        const QStringList transfers{"DownloadSettings", "UploadSettings", "UpdateFirmware", "SettingsFromFile", "GetLOG"};
+        child<QAbstractButton>(w, "DownloadSettings")->click();
+        for (const QString &name : transfers)
+            QVERIFY2(!child(w, qPrintable(name))->isEnabled(), qPrintable(name));
+        w.if_outcome({ESessionOutcome::SettingsLoaded});
+        for (const QString &name : transfers)
+            QVERIFY2(child(w, qPrintable(name))->isEnabled(), qPrintable(name));
+        QVERIFY(w.findChild<QLabel *>(QStringLiteral("SettingsOrigin"))->text().startsWith("Настройки: считаны из"));
+
+        w.if_Device_disconnected(false);
+        QVERIFY(!restart->isEnabled() && restart->toolTip() == why);
+    }
+
     void aboutShowsTitleVersionAndBuildTimeOnce()
     {
         MainWindow w;

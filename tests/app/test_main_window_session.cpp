@@ -13,6 +13,7 @@
 #include <QtWidgets>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 
 // The window against the stand-in relay, where the operator's day does not go: an empty
@@ -40,17 +41,39 @@ void speedUp(MainWindow &w)
         Qt::BlockingQueuedConnection);
 }
 
-// Presses "Соединиться" and asks the connection window for the relay at this port.
+// Presses "Соединиться" and asks the connection window for the relay at this port (0: USB).
 void requestRelayList(MainWindow &w, quint16 port)
 {
     child<QCommandLinkButton>(w, "ConnectToDevice")->click();
     auto *dialog = w.findChild<connection_window *>();
     QVERIFY(dialog && dialog->isVisible());
-    child<QRadioButton>(*dialog, "radioButton_tcp_connect")->click();
-    child<QLineEdit>(*dialog, "lineEdit_address")->setText(QStringLiteral("127.0.0.1"));
-    child<QSpinBox>(*dialog, "spinBox_port")->setValue(port);
+    child<QRadioButton>(*dialog, port ? "radioButton_tcp_connect" : "radioButton_usb_connect")->click();
+    if (port) {
+        child<QLineEdit>(*dialog, "lineEdit_address")->setText(QStringLiteral("127.0.0.1"));
+        child<QSpinBox>(*dialog, "spinBox_port")->setValue(port);
+    }
     child<QCommandLinkButton>(*dialog, "commandLinkButton_connect")->click();
     QVERIFY(!dialog->isVisible());
+}
+
+// The device selection picks the terminal whose caption starts with *wanted.
+std::function<int(select_device_dialog &)> choose(const QString *wanted)
+{
+    return [wanted](select_device_dialog &dialog) {
+        auto *list = child<QListWidget>(dialog, "device_list");
+        for (int i = 0; i < list->count(); ++i)
+            if (list->item(i)->text().startsWith(*wanted))
+                list->setCurrentRow(i);
+        child<QPushButton>(dialog, "ok_button")->click();
+        return dialog.result();
+    };
+}
+
+QString stateValue(MainWindow &w, const char *view, const QString &label)
+{
+    const QAbstractItemModel *model = child<QTreeView>(w, view)->model();
+    const QModelIndex at = model->match(model->index(0, 0), Qt::DisplayRole, label, 1, Qt::MatchExactly).value(0);
+    return at.sibling(at.row(), 1).data().toString();
 }
 
 } // namespace
@@ -74,7 +97,141 @@ private slots:
 
     void cleanup()
     {
+        CConfiguratorHandlerPort::setPortLister({});
+        terminalA.reset();
+        terminalB.reset();
         relay.reset();
+    }
+
+    bool startTerminals()
+    {
+        const QString at = QStringLiteral("127.0.0.1:%1").arg(relay->terminalPort());
+        terminalA = std::make_unique<TerminalProcess>();
+        terminalB = std::make_unique<TerminalProcess>();
+        return terminalA->start({"--relay", at, "--id", "TRX-0001"})
+            && terminalB->start({"--relay", at, "--id", "TRX-0002", "--pin", "1234"});
+    }
+
+    // Through the relay, to the terminal whose caption starts with id.
+    bool connectTo(MainWindow &w, PromptScript &prompts, const QString &id)
+    {
+        wanted = id;
+        prompts.selection = choose(&wanted);
+        requestRelayList(w, relay->configuratorPort());
+        return QTest::qWaitFor([&] { return w.isDeviceConnected(); }, 8000);
+    }
+
+    bool disconnect(MainWindow &w)
+    {
+        child<QCommandLinkButton>(w, "ConnectToDevice")->click();
+        return QTest::qWaitFor([&] { return !w.isDeviceConnected(); }, 5000);
+    }
+
+    // Settings read from one terminal go into another only when the operator says so.
+    void settingsOfAnotherTerminalAreNotWrittenUnasked()
+    {
+        QVERIFY(startTerminals());
+        PromptScript prompts;
+        prompts.pinAnswers = QStringList{"1234"};
+        MainWindow w;
+        speedUp(w);
+        QVERIFY(connectTo(w, prompts, "TRX-0002"));
+        child<QCommandLinkButton>(w, "DownloadSettings")->click();
+        QVERIFY(QTest::qWaitFor([&] { return w.settingsOrigin().kind() == SettingsOrigin::EKind::Terminal; }, 5000));
+        QVERIFY(child<QLabel>(w, "SettingsOrigin")->text().contains("TRX-0002"));
+        QVERIFY(disconnect(w));
+
+        // TRX-0001 takes the default PIN: no prompt, and the editors still hold TRX-0002's.
+        QVERIFY(connectTo(w, prompts, "TRX-0001"));
+        QVERIFY(w.windowTitle().endsWith("TRX-0001: Терминал"));
+        QVERIFY(child<QLabel>(w, "SettingsOrigin")->text().contains("TRX-0002"));
+        const QByteArray before = terminalA->dumpBase();
+        child<QCommandLinkButton>(w, "UploadSettings")->click();
+        QCOMPARE(prompts.questions.size(), 1);
+        QCOMPARE(prompts.questions.at(0).title, QStringLiteral("Запись в другое устройство"));
+        QVERIFY(prompts.questions.at(0).text.contains("TRX-0002") && prompts.questions.at(0).text.contains("TRX-0001"));
+        QTest::qWait(300);
+        QVERIFY(!terminalA->hasEvent("CHUNK"));
+        QCOMPARE(terminalA->dumpBase(), before);
+
+        prompts.questionAnswers = {true};
+        child<QCommandLinkButton>(w, "UploadSettings")->click();
+        QVERIFY(!terminalA->waitForEvent("SETTINGS_APPLIED").isEmpty());
+        QCOMPARE(terminalA->dumpBase(), terminalB->dumpBase());
+    }
+
+    // Restart, factory reset and firmware wait for the operator's word; Cancel sends nothing.
+    void consentBeforeWhatCannotBeUndone()
+    {
+        QVERIFY(startTerminals());
+        PromptScript prompts;
+        MainWindow w;
+        speedUp(w);
+        QVERIFY(connectTo(w, prompts, "TRX-0001"));
+        QTemporaryDir dir;
+        prompts.fileAnswer = dir.filePath("random.kbf");
+        QFile firmware(prompts.fileAnswer);
+        QVERIFY(firmware.open(QIODevice::WriteOnly) && firmware.write(QByteArray(3000, 'r')) == 3000);
+        firmware.close();
+
+        child<QPushButton>(w, "restartButton")->click();
+        child<QPushButton>(w, "factoryResetButton")->click();
+        child<QCommandLinkButton>(w, "UpdateFirmware")->click();
+        QCOMPARE(prompts.questions.size(), 3);
+        QCOMPARE(prompts.questions.at(2).title, QStringLiteral("Обновление прошивки"));
+        QVERIFY(prompts.questions.at(2).text.contains("random.kbf") && prompts.questions.at(2).text.contains("3000"));
+        // A pass of the worker runs (the state poll reads on) and carries none of them out.
+        terminalA->waitForEvent("READ");
+        QVERIFY(!terminalA->waitForEvent("READ", 3000).isEmpty());
+        QVERIFY(!terminalA->hasEvent("COMMAND") && !terminalA->hasEvent("CHUNK") && w.isDeviceConnected());
+    }
+
+    // The state trees show only what this session has read: "---" the moment the link is gone,
+    // and again after connecting until the first read.
+    void stateShowsOnlyWhatThisSessionRead()
+    {
+        QVERIFY(startTerminals());
+        PromptScript prompts;
+        MainWindow w;
+        speedUp(w);
+        child<QTabWidget>(w, "sysStateTabs")->setCurrentIndex(0);
+        QVERIFY(connectTo(w, prompts, "TRX-0001"));
+        QVERIFY(QTest::qWaitFor([&] { return stateValue(w, "StateSysView", "IMEI:") == "861234050123457"; }, 5000));
+        QString atTheBox;
+        prompts.onBox = [&] { atTheBox = stateValue(w, "StateSysView", "IMEI:"); };
+        relay->control("drop TRX-0001");
+        QVERIFY(QTest::qWaitFor([&] { return !prompts.boxes.isEmpty(); }, 5000));
+        QCOMPARE(atTheBox, QStringLiteral("---"));
+
+        QVERIFY(!terminalA->waitForEvent("REGISTERED", 5000).isEmpty());
+        QString atConnect;
+        connect(w.deviceWorker(), &usb_handler::device_connected, &w,
+                [&] { atConnect = stateValue(w, "StateSysView", "IMEI:"); });
+        QVERIFY(connectTo(w, prompts, "TRX-0001"));
+        QCOMPARE(atConnect, QStringLiteral("---"));
+    }
+
+    // A relay attempt that ended without a session leaves nothing behind for the next one:
+    // the USB terminal's PIN goes to the USB terminal, and the title names no relay terminal.
+    void pinRetryGoesToTheAttemptsOwnTerminal()
+    {
+        QVERIFY(startTerminals());
+        TerminalProcess usb;
+        QVERIFY(usb.start({"--pty", "--pin", "1234"}));
+        SessionHarness::offerSerialPort(usb.ptyPath());
+        PromptScript prompts;
+        MainWindow w;
+        speedUp(w);
+        QVERIFY(!connectTo(w, prompts, "TRX-0002")); // the default PIN refused, the prompt cancelled
+        QVERIFY(!terminalB->waitForEvent("AUTH BAD").isEmpty());
+
+        prompts.pinAnswers = QStringList{"1234"};
+        requestRelayList(w, 0);
+        QVERIFY(QTest::qWaitFor([&] { return w.isDeviceConnected(); }, 8000));
+        QVERIFY(!usb.waitForEvent("AUTH BAD").isEmpty() && !usb.waitForEvent("AUTH OK").isEmpty());
+        QVERIFY(!terminalB->hasEvent("AUTH"));
+        QCOMPARE(prompts.pinQuestions, 2);
+        QVERIFY(!w.windowTitle().contains("TRX-0002"));
     }
 
     void emptyRelayListShowsBoxAndStops()
@@ -130,6 +287,9 @@ private slots:
 private:
     QTemporaryDir workDir;
     std::unique_ptr<RelayProcess> relay;
+    std::unique_ptr<TerminalProcess> terminalA; // TRX-0001, the default PIN
+    std::unique_ptr<TerminalProcess> terminalB; // TRX-0002, PIN 1234
+    QString wanted;
 };
 
 QTEST_MAIN(TestMainWindowSession)
