@@ -58,7 +58,10 @@ bool UserPrompts::question(QWidget *parent, const QString &title, const QString 
 {
     if (handlers().question)
         return handlers().question(title, text, action);
-    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
+    // The title repeated in the box: not every window manager shows titles of dialogs.
+    QMessageBox box(QMessageBox::Warning, title, QStringLiteral("<b>%1</b>").arg(title.toHtmlEscaped()),
+                    QMessageBox::NoButton, parent);
+    box.setInformativeText(text);
     QPushButton *accept = box.addButton(action, QMessageBox::AcceptRole);
     QPushButton *cancel = box.addButton(QCoreApplication::translate("UserPrompts", "Отмена"), QMessageBox::RejectRole);
     box.setDefaultButton(cancel);

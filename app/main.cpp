@@ -1,14 +1,11 @@
 #include "app/CommandLine.h"
-#include "app/DemoDriver.h"
 #include "app/MainWindow.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QIcon>
 
 int main(int argc, char *argv[])
 {
-    const qint64 mainEntered = QDateTime::currentMSecsSinceEpoch();
     if (const int status = printHelpOrVersion(argc, argv); status >= 0)
         return status;
     QApplication app(argc, argv);
@@ -17,6 +14,5 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("trivox")));
     MainWindow window;
     window.show();
-    DemoDriver::fromEnvironment(&window, mainEntered);
     return app.exec();
 }

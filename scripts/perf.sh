@@ -100,19 +100,19 @@ wait_for_line "$scratch/terminal.out" "REGISTERED" >/dev/null || { cat "$scratch
 startups() { # runs program: one line of the window's own report per run
   local i
   for ((i = 0; i <= $1; i++)); do
-    (cd "$scratch" && TRIVOX_DEMO_TIMING=1 TRIVOX_DEMO_AUTOCONNECT="127.0.0.1:$configurator_port:PERF-1:7390" \
-      "$2" 2>&1) | sed -n "s/^.*\[DemoDriver\] /run $i: /p"
+    (cd "$scratch" && "$2" --timing --connect "127.0.0.1:$configurator_port:PERF-1:7390" 2>&1) |
+      sed -n "s/^\[demo\] /run $i: /p"
   done
 }
 export scratch configurator_port
 if [ -n "${DISPLAY:-}" ]; then
   display="display $DISPLAY"
-  startups "$starts" "$build/trivox" >"$out/startup.out" || true
+  startups "$starts" "$build/trivox-demo" >"$out/startup.out" || true
 else
   display="Xvfb"
   # xvfb-run is a POSIX shell script, which does not pass bash functions on: hand it the text.
   xvfb-run -a -s "-screen 0 1280x800x24" bash -c "$(declare -f startups)"'; startups "$@"' _ "$starts" \
-    "$build/trivox" >"$out/startup.out" 2>&1 || true
+    "$build/trivox-demo" >"$out/startup.out" 2>&1 || true
 fi
 if grep -q "ERROR" "$out/startup.out" || ! grep -q "resident memory" "$out/startup.out"; then
   echo "the window did not start and connect:" >&2

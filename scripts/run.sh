@@ -2,9 +2,9 @@
 # Installs what is missing, builds, starts the stand-in relay server on loopback with two
 # simulated terminals registered to it, and opens the configurator pointed at that relay.
 #
-# Without a display ($DISPLAY empty) the same runs under Xvfb: the configurator connects to
-# terminal TRX-0002 by itself, writes screenshots of the window disconnected and connected
-# (build/run/screenshot-*.png), prints its start-up time and memory, and exits.
+# Without a display ($DISPLAY empty) the window runs under Xvfb, driven by trivox-demo: it
+# connects to terminal TRX-0002, takes screenshots of the pages and the question boxes
+# (build/run/tour/*.png), prints the start-up time and memory, and exits.
 #
 # TRIVOX_NO_BUILD=1 reuses an existing build as it is.
 set -euo pipefail
@@ -86,13 +86,8 @@ if [ -n "${DISPLAY:-}" ]; then
   exit 0
 fi
 
-echo "No display: running under Xvfb."
+echo "No display: running under Xvfb, with trivox-demo playing the operator."
 # Only the demo's own lines: the session's debug lines would bury them.
-headless() {
-  xvfb-run -a -s "-screen 0 1280x800x24" \
-    env QT_LOGGING_RULES="${QT_LOGGING_RULES:-*.debug=false}" TRIVOX_DEMO_TIMING=1 "$@" "$program"
-}
-headless TRIVOX_DEMO_SCREENSHOT="$run/screenshot-disconnected.png"
-headless TRIVOX_DEMO_SCREENSHOT="$run/screenshot-connected.png" \
-  TRIVOX_DEMO_AUTOCONNECT="$host:$configurator_port:TRX-0002:1234"
-echo "Screenshots: $run/screenshot-disconnected.png $run/screenshot-connected.png"
+xvfb-run -a -s "-screen 0 1280x800x24" env QT_LOGGING_RULES="${QT_LOGGING_RULES:-*.debug=false}" \
+  "$build/trivox-demo" --timing --connect "$host:$configurator_port:TRX-0002:1234" --tour "$run/tour"
+echo "Screenshots: $run/tour/*.png"
