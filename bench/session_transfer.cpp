@@ -4,7 +4,12 @@
 //
 // Usage: bench_session_transfer [repetitions=5] [idle seconds=30]
 
+#include "model/ParameterTable.h"
 #include "model/SettingsStorage.h"
+#include "session/FileDownload.h"
+#include "session/FileUpload.h"
+#include "session/ParameterGroupRead.h"
+#include "session/SessionController.h"
 #include "session/TerminalFrames.h"
 #include "session/usb_handler.h"
 #include "support/RelayProcess.h"
@@ -86,7 +91,7 @@ public:
     {
         uint32_t offset = 0;
         uint32_t total = 0;
-        uint32_t wanted = usb_handler::FILE_CHUNK_MAX;
+        uint32_t wanted = FileDownload::FILE_CHUNK_MAX;
         do {
             const QByteArray answer = exchange(TerminalFrames::fileRequest(name, offset, uint16_t(wanted)));
             const TerminalFrames::FileAnswer file = TerminalFrames::parseFileAnswer(answer, uint16_t(wanted));
@@ -95,16 +100,16 @@ public:
             if (offset == 0)
                 total = file.fileSize;
             offset += wanted;
-            wanted = std::min<uint32_t>(total > offset ? total - offset : 0, usb_handler::FILE_CHUNK_MAX);
+            wanted = std::min<uint32_t>(total > offset ? total - offset : 0, FileDownload::FILE_CHUNK_MAX);
         } while (offset < total);
         return int(total);
     }
 
     bool uploadFile(const QByteArray &name, const QByteArray &data)
     {
-        const int count = (data.size() + usb_handler::CHUNK_SIZE - 1) / usb_handler::CHUNK_SIZE;
+        const int count = (data.size() + FileUpload::CHUNK_SIZE - 1) / FileUpload::CHUNK_SIZE;
         for (int i = 0; i < count; ++i) {
-            const QByteArray chunk = data.mid(i * usb_handler::CHUNK_SIZE, usb_handler::CHUNK_SIZE);
+            const QByteArray chunk = data.mid(i * FileUpload::CHUNK_SIZE, FileUpload::CHUNK_SIZE);
             if (exchange(TerminalFrames::chunkFrame(name, uint16_t(i + 1), uint16_t(count), chunk)).isEmpty())
                 return false;
         }
@@ -159,6 +164,15 @@ struct Row {
     double floor = 0;
 };
 
+// The transactions tell their progress as the session does, to nobody.
+class Progress : public TTransaction::Report
+{
+public:
+    void status(const TSessionProgress &p) override { texts += progressText(p).size(); }
+    void bar(int value) override { texts += value; }
+    int texts = 0;
+};
+
 double timeIt(const std::function<void()> &f)
 {
     QElapsedTimer clock;
@@ -180,17 +194,29 @@ void measure(const QString &link, SessionHarness &session, StopAndWait &floor, i
     QList<double> w[3];
     QList<double> f[3];
     usb_handler *worker = session.worker();
+    Progress progress;
+    std::atomic<uint8_t> irq{0};
+    // Each transaction as the session runs it: in the worker's thread, over its link.
+    auto transaction = [&] {
+        TTransaction t;
+        t.link = worker->port()->terminalLink();
+        t.cancel = &worker->controller()->cancelFlag();
+        t.report = &progress;
+        return t;
+    };
     for (int r = 0; r < repetitions; ++r) {
-        session.inWorker([&] { w[0] << timeIt([&] { worker->readParameters(GROUP_NETWORK); }); });
+        session.inWorker([&] {
+            w[0] << timeIt([&] { ParameterGroupRead::run(transaction(), GROUP_NETWORK, irq, [](int, const QByteArray &, bool) {}); });
+        });
         f[0] << timeIt([&] { floor.readGroup(first, last); });
         QCoreApplication::processEvents();
         session.inWorker([&] {
             QByteArray out;
-            w[1] << timeIt([&] { worker->getFile("BASE", out); });
+            w[1] << timeIt([&] { FileDownload::run(transaction(), "BASE", &out); });
         });
         f[1] << timeIt([&] { floor.downloadFile("BASE"); });
         QCoreApplication::processEvents();
-        session.inWorker([&] { w[2] << timeIt([&] { worker->sendFile("FIRMWARE", firmware); }); });
+        session.inWorker([&] { w[2] << timeIt([&] { FileUpload::run(transaction(), "FIRMWARE", firmware); }); });
         f[2] << timeIt([&] { floor.uploadFile("FIRMWARE", firmware); });
         // The stand-ins report every request on their output: keep their pipes drained.
         QCoreApplication::processEvents();

@@ -9,6 +9,7 @@
 #include "model/SettingsCoverage.h"
 #include "model/SettingsStorage.h"
 #include "model/SettingsUploadCheck.h"
+#include "session/FileUpload.h"
 #include "transport/CConfiguratorHandlerPort.h"
 
 #include <QDir>
@@ -165,7 +166,7 @@ bool FleetRunner::precheck()
     }
     case ECliCommand::Firmware: {
         const QFileInfo file(m_options.input);
-        const qint64 largest = qint64(usb_handler::MAX_CHUNK_COUNT) * usb_handler::CHUNK_SIZE;
+        const qint64 largest = qint64(FileUpload::MAX_CHUNK_COUNT) * FileUpload::CHUNK_SIZE;
         if (!file.isFile() || !file.isReadable()) {
             failRun(EXIT_STATUS_FILE, tr("Файл не найден: %1").arg(m_options.input));
             return false;

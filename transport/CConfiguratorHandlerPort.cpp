@@ -2,6 +2,7 @@
 
 #include "transport/EPacketType.h"
 #include "transport/Packet.h"
+#include "transport/PortTerminalLink.h"
 #include "transport/RelayCodec.h"
 #include "transport/TransportLog.h"
 
@@ -600,4 +601,11 @@ void CConfiguratorHandlerPort::tcpSocketDisconnect()
 {
     // A lost link is learnt from the server's close packet or a missing answer, not here.
     qCDebug(lcTransport) << "[CConfiguratorHandlerPort::tcpSocketDisconnect] Socket disconnected";
+}
+
+TerminalLink *CConfiguratorHandlerPort::terminalLink()
+{
+    if (!m_link)
+        m_link = std::make_unique<PortTerminalLink>(this);
+    return m_link.get();
 }

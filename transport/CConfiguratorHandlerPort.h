@@ -12,9 +12,12 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <atomic>
 #include <functional>
+#include <memory>
 
 class QSerialPort;
+class TerminalLink;
 class QTcpSocket;
 
 // A serial port as the USB search sees it.
@@ -69,6 +72,9 @@ public:
     // Whether the last getServerDeviceList got the server's list; an empty result means
     // "no terminals" only when it did.
     bool deviceListReceived() const { return m_listReceived; }
+
+    TerminalLink *terminalLink();
+    void setCancelFlag(const std::atomic<bool> *flag) { m_cancel = flag; }
 
     // TCP bytes held back as the start of a packet that has not fully arrived.
     int bufferedBytes() const { return rxBuffer.size(); }
@@ -125,4 +131,6 @@ private:
     bool m_lostBehindQueued = false;
     uint32_t m_deviceListCount = 0; // device lists received so far
     bool m_listReceived = false;
+    const std::atomic<bool> *m_cancel = nullptr;
+    std::unique_ptr<TerminalLink> m_link;
 };

@@ -203,7 +203,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return !prompts.boxes.isEmpty(); }, 5000));
         QCOMPARE(atTheBox, QStringLiteral("---"));
 
-        QVERIFY(!terminalA->waitForEvent("REGISTERED", 5000).isEmpty());
+        QVERIFY(relay->waitForEvent("REGISTERED TRX-0001", 2, 5000));
         QString atConnect;
         connect(w.deviceWorker(), &usb_handler::device_connected, &w,
                 [&] { atConnect = stateValue(w, "StateSysView", "IMEI:"); });

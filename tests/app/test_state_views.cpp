@@ -1,4 +1,5 @@
 #include "app/StateViews.h"
+#include "model/ParameterTable.h"
 #include "model/SettingsStorage.h"
 #include "session/usb_handler.h"
 

@@ -6,6 +6,7 @@
 #include "model/SettingRecordReader.h"
 #include "model/SettingsImage.h"
 #include "model/SettingsStorage.h"
+#include "session/FileUpload.h"
 #include "session/usb_handler.h"
 #include "support/RelayProcess.h"
 #include "support/SessionHarness.h"
@@ -568,7 +569,7 @@ void TestOperatorDay::operatorDay()
     QVERIFY(m_prompts->questions.last().text.contains(QStringLiteral("(100000 байт)")));
     QCOMPARE(m_terminal->waitForEvent(QStringLiteral("FIRMWARE "), 30000),
              QStringLiteral("FIRMWARE %1 %2").arg(FIRMWARE_SIZE).arg(crc32(firmware), 8, 16, QLatin1Char('0')));
-    const int chunks = (FIRMWARE_SIZE + usb_handler::CHUNK_SIZE - 1) / usb_handler::CHUNK_SIZE;
+    const int chunks = (FIRMWARE_SIZE + FileUpload::CHUNK_SIZE - 1) / FileUpload::CHUNK_SIZE;
     QCOMPARE(m_terminal->events().mid(firstEvent).filter(QRegularExpression(QStringLiteral("^CHUNK FIRMWARE "))).size(),
              chunks);
     // The progress climbed to the end and was put back.

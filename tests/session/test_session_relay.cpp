@@ -1,6 +1,7 @@
 // The worker end to end through the relay stand-in: finding a terminal in the relay's list,
 // binding to it, pings at awkward moments, and the relay or the terminal going away.
 
+#include "model/ParameterTable.h"
 #include "model/SettingsStorage.h"
 #include "session/usb_handler.h"
 #include "support/RelayProcess.h"
@@ -47,10 +48,11 @@ private slots:
         QVERIFY(startPeers({"--ping-before-answer", "--ping-ms", "50"}));
         SessionHarness session;
         QVERIFY(bind(session));
-        session.inWorker([&session] { session.worker()->readParameters(GROUP_NETWORK); });
-        uint16_t mcc = 0;
-        std::memcpy(&mcc, SettingsStorage.parameters.mcc, 2);
-        QCOMPARE(mcc, uint16_t(250));
+        usb_handler *worker = session.worker();
+        worker->on_current_state_tab_changed(GROUP_NETWORK);
+        worker->on_start_update_state();
+        worker->on_regular_timer();
+        QVERIFY(QTest::qWaitFor([] { return SettingsStorage.parameters.mcc[0] == 250; }, 5000));
         session.worker()->on_download_settings();
         QVERIFY(session.waitForStatus(QStringLiteral("Настройки загружены"), 8000));
         QVERIFY(session.worker()->isConnected());
