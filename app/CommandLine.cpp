@@ -42,3 +42,9 @@ int printHelpOrVersion(int &argc, char **argv)
     std::fputs(text.toUtf8().constData(), stdout);
     return 0;
 }
+
+void prepareWidgetsEnvironment()
+{
+    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+}

@@ -11,6 +11,7 @@
 #include "files/WriteFailure.h"
 #include "model/SettingsImage.h"
 #include "model/SettingsStorage.h"
+#include "model/TerminalText.h"
 #include "model/SettingsUploadCheck.h"
 #include "session/usb_handler.h"
 #include "transport/TServerAddress.h"
@@ -54,7 +55,6 @@ static void initIconResources()
 namespace {
 
 const char PROGRAM_VERSION[] = TRIVOX_VERSION;
-const char DEFAULT_PIN[] = "7390";
 const char LOG_SAVE_ERROR[] = QT_TRANSLATE_NOOP("MainWindow", "Не удается открыть файл, возможно он открыт в другом приложении");
 const char SETTINGS_FILE_ERROR[] = QT_TRANSLATE_NOOP("MainWindow", "Не удается открыть файл");
 const char SETTINGS_FILTER[] = QT_TRANSLATE_NOOP("MainWindow", "Файлы настроек (*.ksf)");
@@ -64,9 +64,6 @@ constexpr int REGULAR_TICK_MS = 1000;
 // Long enough for a transaction cut short by request_shutdown and the close notification.
 constexpr int WORKER_STOP_WAIT_MS = 8000;
 constexpr int LOGO_MAX_HEIGHT = 115;
-// Servers 1-7 (the CSD entry, 8th, is not counted): at most six of them may be in use.
-constexpr int GUARDED_SERVERS = 7;
-constexpr int CSD_ENTRY = 7;
 
 QStyle *fusionStyle()
 {
@@ -146,9 +143,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->DownloadSettings->hide();
     ui->UploadSettings->hide();
 
-    log_codec = QTextCodec::codecForName("Windows-1251");
-    if (!log_codec)
-        qCWarning(lcApp) << "[MainWindow::MainWindow] WARNING no Windows-1251 codec, the log is shown as Latin-1";
+    log_codec = TerminalText::codec();
 
     worker_thread = new QThread;
     worker = new usb_handler;
@@ -200,6 +195,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->sysStateTabs, &QTabWidget::currentChanged, worker, &usb_handler::on_current_state_tab_changed,
             Qt::QueuedConnection);
     connect(ui->sysStateTabs, &QTabWidget::currentChanged, worker, &usb_handler::on_irq, Qt::DirectConnection);
+    connect(ui->sysStateTabs, &QTabWidget::currentChanged, this, &MainWindow::if_State_updated);
     connect(ui->sysSettingsTabs, &QTabWidget::currentChanged, worker, &usb_handler::on_irq, Qt::DirectConnection);
 
     connected = false;
@@ -326,7 +322,7 @@ void MainWindow::if_Device_disconnected(bool lost)
         UserPrompts::critical(this, tr("Ошибка"), tr("Потеряно соединение с устройством, проверьте подключение"));
     ui->ConnectToDevice->setText(tr("Соединиться"));
     status_board->progress(tr("Устройство отключено"));
-    emit device_pin(QLatin1String(DEFAULT_PIN));
+    emit device_pin(QLatin1String(usb_handler::DEFAULT_PIN));
     device_caption.clear();
     session_caption.clear();
     setWindowTitle(window_title);
@@ -371,7 +367,14 @@ void MainWindow::if_Devlist_received(QList<TDeviceToConfigInfo> list)
 
 void MainWindow::if_State_updated()
 {
-    StateViews::refresh(views_context());
+    // Values arrive one row at a time; one repaint takes all that came in a burst.
+    if (state_refresh_pending)
+        return;
+    state_refresh_pending = true;
+    QTimer::singleShot(0, this, [this] {
+        state_refresh_pending = false;
+        StateViews::refresh(views_context());
+    });
 }
 
 void MainWindow::if_Settings_updated()

@@ -159,6 +159,7 @@ private:
     // Per state parameter: read in this session, and its last read stored a value.
     bool state_valid[PARAMETER_COUNT] = {};
     StatusBoard *status_board = nullptr;
+    bool state_refresh_pending = false;
 
     QThread *worker_thread = nullptr;
     QTimer *regular_timer = nullptr;

@@ -298,6 +298,8 @@ void StateViews::refresh(const TViewsContext &ctx)
             continue;
         // An invalid range repaints every cell; each cell reads its value as it is painted.
         view->dataChanged(QModelIndex(), QModelIndex());
-        view->resizeColumnToContents(1);
+        // Sizing asks every row for its text: only where it shows.
+        if (view->isVisible())
+            view->resizeColumnToContents(1);
     }
 }

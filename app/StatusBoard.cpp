@@ -1,23 +1,12 @@
 #include "app/StatusBoard.h"
 
-#include <QCoreApplication>
+#include "session/SessionProgress.h"
+
 #include <QDateTime>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 
 namespace {
-
-// Lines sent once per parameter or chunk: the bar shows them, the history would drown in them.
-bool isPerItem(const QString &text)
-{
-    // The worker's own texts, in its own translation context.
-    static const char *const prefixes[] = {"Чтение параметра ", "Передача параметра ", "Передача фрагмента "};
-    for (const char *prefix : prefixes) {
-        if (text.startsWith(QCoreApplication::translate("usb_handler", prefix)))
-            return true;
-    }
-    return false;
-}
 
 constexpr int HISTORY_LINES = 2000;
 
@@ -47,7 +36,7 @@ void StatusBoard::outcome(const QString &text)
 void StatusBoard::record(const QString &text)
 {
     // The state poll repeats its text every second; once in a row is enough.
-    if (text.isEmpty() || isPerItem(text) || text == m_lastRecorded)
+    if (text.isEmpty() || isPerItemText(text) || text == m_lastRecorded)
         return;
     m_lastRecorded = text;
     m_history->appendPlainText(QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss  ")) + text);

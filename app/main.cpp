@@ -8,6 +8,7 @@ int main(int argc, char *argv[])
 {
     if (const int status = printHelpOrVersion(argc, argv); status >= 0)
         return status;
+    prepareWidgetsEnvironment();
     QApplication app(argc, argv);
     // The installed desktop entry and icon: how task bars and Wayland match the window to them.
     QGuiApplication::setDesktopFileName(QStringLiteral("trivox"));

@@ -8,6 +8,7 @@
 #include "files/SettingsFile.h"
 #include "model/SettingsCoverage.h"
 #include "model/SettingsStorage.h"
+#include "model/TerminalText.h"
 #include "model/SettingsUploadCheck.h"
 #include "session/FileUpload.h"
 #include "transport/CConfiguratorHandlerPort.h"
@@ -50,16 +51,6 @@ bool isFailure(ESessionOutcome code)
     }
 }
 
-// Status lines sent once per parameter or chunk: shown with --verbose only.
-bool isPerItemStatus(const QString &text)
-{
-    return text.startsWith(QStringLiteral("Чтение параметра ")) || text.startsWith(QStringLiteral("Передача параметра "))
-        || text.startsWith(QStringLiteral("Передача фрагмента "));
-}
-
-// The eighth connection entry is the CSD connection.
-constexpr int CSD_ENTRY = MAX_SERVERS - 1;
-
 // A terminal id as part of a file name: anything but letters, digits, '.', '_' and '-'
 // could leave the directory or confuse a shell.
 QString fileNamePart(const QString &id)
@@ -90,8 +81,8 @@ FleetRunner::FleetRunner(const TCliOptions &options, QObject *parent)
     , m_driver(options.fast)
 {
     connect(&m_driver, &WorkerDriver::stepFinished, this, &FleetRunner::onStep);
-    connect(&m_driver, &WorkerDriver::statusText, this, [this](const QString &text) {
-        if (m_options.verbose || !isPerItemStatus(text))
+    connect(&m_driver, &WorkerDriver::statusText, this, [this](const QString &text, bool perItem) {
+        if (m_options.verbose || !perItem)
             progress(text);
     });
 }
@@ -546,8 +537,7 @@ void FleetRunner::onLogDownloaded(const TStepRecord &record)
         complete(EXIT_STATUS_TRANSFER, failureText(record, lostText()));
         return;
     }
-    static QTextCodec *const codec = QTextCodec::codecForName("Windows-1251");
-    const QString text = codec ? codec->toUnicode(record.log) : QString::fromLatin1(record.log);
+    const QString text = TerminalText::decode(record.log);
     const QByteArray bytes = text.toUtf8();
 
     const QString path = fileFor(m_options.output);

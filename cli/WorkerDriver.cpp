@@ -72,7 +72,7 @@ void WorkerDriver::start()
     connect(m_thread, &QThread::started, m_worker, &usb_handler::main_loop);
     connect(m_worker, &usb_handler::device_connected, this, &WorkerDriver::onDeviceConnected);
     connect(m_worker, &usb_handler::device_disconnected, this, &WorkerDriver::onDeviceDisconnected);
-    connect(m_worker, &usb_handler::status_message, this, &WorkerDriver::onStatusMessage);
+    connect(m_worker, &usb_handler::progress, this, &WorkerDriver::onProgress);
     connect(m_worker, &usb_handler::outcome, this, &WorkerDriver::onOutcome);
     connect(m_worker, &usb_handler::parameter_read, this, &WorkerDriver::onParameterRead);
     connect(m_worker, &usb_handler::settings_updated, this, &WorkerDriver::onSettingsUpdated);
@@ -250,17 +250,18 @@ void WorkerDriver::onDeviceDisconnected(bool lost)
         finish();
 }
 
-void WorkerDriver::onStatusMessage(QString message)
+void WorkerDriver::onProgress(TSessionProgress progress)
 {
     activity();
-    m_record.statuses.append(message);
-    emit statusText(message);
+    emit statusText(progressText(progress), isPerItem(progress.kind));
 }
 
 void WorkerDriver::onOutcome(TSessionOutcome outcome)
 {
     activity();
     m_record.outcomes.append(outcome);
+    if (outcome.code != ESessionOutcome::Lost)
+        emit statusText(outcomeText(outcome), false);
     if (m_end == EStepEnd::ConnectOutcome && endsAttempt(outcome.code))
         finish();
 }

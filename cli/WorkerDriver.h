@@ -17,7 +17,6 @@
 
 // What the worker reported while one step ran.
 struct TStepRecord {
-    QStringList statuses;
     QList<TSessionOutcome> outcomes;
     // State parameters whose read ended, by row: whether the value was stored.
     QMap<int, bool> parameters;
@@ -81,13 +80,14 @@ public:
     bool lostSinceConnect() const { return m_lostSinceConnect; }
 
 signals:
-    void statusText(const QString &text);
+    // A status line; perItem: one of those sent once per parameter or chunk.
+    void statusText(const QString &text, bool perItem);
     void stepFinished(const TStepRecord &record);
 
 private slots:
     void onDeviceConnected();
     void onDeviceDisconnected(bool lost);
-    void onStatusMessage(QString message);
+    void onProgress(TSessionProgress progress);
     void onOutcome(TSessionOutcome outcome);
     void onParameterRead(int row, bool ok);
     void onSettingsUpdated();

@@ -24,8 +24,6 @@ namespace {
 
 // Servers 1 to 7 are the ones the server-count guard watches; the eighth entry is the CSD
 // connection, whose row takes row 7 of the group.
-constexpr int GUARDED_SERVERS = 7;
-constexpr int CSD_ENTRY = 7;
 constexpr int CSD_ROW = 7;
 
 constexpr int CONNECTION_COLUMNS = 4;

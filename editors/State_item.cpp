@@ -1,5 +1,8 @@
 #include "editors/State_item.h"
 
+#include "editors/StoredInteger.h"
+#include "model/ParameterTable.h"
+
 #include <QDateTime>
 #include <QtEndian>
 
@@ -48,17 +51,13 @@ QVariant State_item::data(int role) const
     uint32_t integer = 0;
     float real = 0.0f;
     switch (m_type) {
-    case 1:
-    case 7:
-        integer = m_value[0];
+    case PARAM_U8:
+    case PARAM_FLAG:
+    case PARAM_U16:
+    case PARAM_U32:
+        integer = StoredInteger::read(m_value, m_type);
         break;
-    case 2:
-        integer = qFromLittleEndian<quint16>(m_value);
-        break;
-    case 3:
-        integer = qFromLittleEndian<quint32>(m_value);
-        break;
-    case 4: {
+    case PARAM_FLOAT: {
         const quint32 bits = qFromLittleEndian<quint32>(m_value);
         std::memcpy(&real, &bits, sizeof real);
         isInteger = false;

@@ -1,5 +1,7 @@
 #include "editors/line_edit_widget.h"
 
+#include "model/TerminalText.h"
+
 #include <QDebug>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,17 +12,6 @@
 #include <cstring>
 
 namespace {
-
-QTextCodec *fieldCodec()
-{
-    static QTextCodec *codec = [] {
-        QTextCodec *found = QTextCodec::codecForName("Windows-1251");
-        if (!found)
-            qWarning() << "[line_edit_widget] WARNING no Windows-1251 codec, texts are read as Latin-1";
-        return found;
-    }();
-    return codec;
-}
 
 // Cuts an input mask down to `positions` character positions, keeping its ";blank" suffix.
 // A mask sets the line edit's length by itself, so this is the only way to keep the entry
@@ -114,9 +105,8 @@ void line_edit_widget::Get_data()
             reversed[k] = bytes[m_desc.size - 1 - k];
         text = QString::fromLatin1(reversed.toHex());
     } else {
-        QTextCodec *codec = fieldCodec();
         // Zero bytes are decoded too, so the text always has the field's full length.
-        text = codec ? codec->toUnicode(bytes, m_desc.size) : QString::fromLatin1(bytes, m_desc.size);
+        text = TerminalText::decode(QByteArray(bytes, m_desc.size));
     }
     // Showing the field must not rewrite it: a mask may drop or add characters, and the
     // field keeps what it holds until the user edits it.
@@ -149,8 +139,7 @@ void line_edit_widget::Update_setting()
         return;
     }
 
-    QTextCodec *codec = fieldCodec();
-    const QByteArray encoded = codec ? codec->fromUnicode(text) : text.toLatin1();
+    const QByteArray encoded = TerminalText::encode(text);
     std::memset(m_desc.value, 0, size_t(m_desc.size));
     std::memcpy(m_desc.value, encoded.constData(), size_t(qMin(encoded.size(), m_desc.size)));
 }

@@ -1,5 +1,7 @@
 #include "model/ParameterTable.h"
 
+#include "model/TerminalText.h"
+
 #include "model/ModelLog.h"
 #include "model/SettingsStorage.h"
 
@@ -178,12 +180,7 @@ static QString decodeName(int row)
 {
     const ParameterDescriptor &d = parameterRow(row);
     const int length = int(strnlen(d.name, sizeof(d.name)));
-    static QTextCodec *const codec = QTextCodec::codecForName("Windows-1251");
-    if (!codec) {
-        qCWarning(lcModel) << "[parameterName] ERROR no Windows-1251 codec";
-        return QString::fromLatin1(d.name, length);
-    }
-    return codec->toUnicode(d.name, length);
+    return TerminalText::decode(QByteArray(d.name, length));
 }
 
 QString parameterName(int row)

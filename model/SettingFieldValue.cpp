@@ -1,29 +1,17 @@
 #include "model/SettingFieldValue.h"
 
 #include "model/ModelLog.h"
+#include "model/TerminalText.h"
 
-#include <QTextCodec>
 #include <QtEndian>
 
 #include <algorithm>
 
 namespace {
 
-QTextCodec *textCodec()
-{
-    static QTextCodec *codec = [] {
-        QTextCodec *found = QTextCodec::codecForName("Windows-1251");
-        if (!found)
-            qCDebug(lcModel) << "[SettingFieldValue] WARNING no Windows-1251 codec, texts are read as Latin-1";
-        return found;
-    }();
-    return codec;
-}
-
 QString decode(const QByteArray &bytes)
 {
-    QTextCodec *codec = textCodec();
-    return codec ? codec->toUnicode(bytes) : QString::fromLatin1(bytes);
+    return TerminalText::decode(bytes);
 }
 
 } // namespace
@@ -125,7 +113,6 @@ QString SettingFieldValue::hexDigits(const QByteArray &bytes)
 
 bool SettingFieldValue::encodeText(const QString &text, QByteArray *bytes)
 {
-    QTextCodec *codec = textCodec();
-    *bytes = codec ? codec->fromUnicode(text) : text.toLatin1();
+    *bytes = TerminalText::encode(text);
     return !bytes->contains('\0') && decode(*bytes) == text;
 }

@@ -15,6 +15,10 @@ constexpr int MAX_FREQUENCY_OUTPUTS = 1;
 constexpr int MAX_DIGITAL_OUTPUTS = 1;
 constexpr int MAX_TEMPERATURE_SENSORS = 10;
 
+// Servers 1-7 may carry traffic, at most six at once; the eighth entry is the CSD connection.
+constexpr int GUARDED_SERVERS = 7;
+constexpr int CSD_ENTRY = 7;
+
 constexpr int SERVER_ENTRY_SIZE = 35;
 constexpr int SERVER_TYPE_OFFSET = 34; // connection type byte of a server entry
 constexpr int SIM_ENTRY_SIZE = 62;

@@ -8,6 +8,7 @@
 
 #include "DemoDriver.h"
 
+#include "app/CommandLine.h"
 #include "app/MainWindow.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 int main(int argc, char *argv[])
 {
     const qint64 mainEntered = QDateTime::currentMSecsSinceEpoch();
+    prepareWidgetsEnvironment();
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
