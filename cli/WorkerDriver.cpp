@@ -77,6 +77,7 @@ void WorkerDriver::start()
     connect(m_worker, &usb_handler::parameter_read, this, &WorkerDriver::onParameterRead);
     connect(m_worker, &usb_handler::settings_updated, this, &WorkerDriver::onSettingsUpdated);
     connect(m_worker, &usb_handler::log_data, this, &WorkerDriver::onLogData);
+    connect(m_worker, &usb_handler::backup_read, this, &WorkerDriver::onBackupRead);
     connect(m_worker, &usb_handler::device_list, this, &WorkerDriver::onDeviceList);
     connect(m_worker, &usb_handler::device_type_received, this, &WorkerDriver::onDeviceTypeReceived);
     m_thread->start(QThread::InheritPriority);
@@ -173,6 +174,13 @@ void WorkerDriver::downloadSettings()
 {
     begin(EStepEnd::Marker);
     m_worker->on_download_settings();
+    finishAfterPass();
+}
+
+void WorkerDriver::readBackup()
+{
+    begin(EStepEnd::Marker);
+    m_worker->read_backup();
     finishAfterPass();
 }
 
@@ -282,6 +290,13 @@ void WorkerDriver::onLogData(QByteArray data)
 {
     activity();
     m_record.log.append(data);
+}
+
+void WorkerDriver::onBackupRead(QByteArray base)
+{
+    activity();
+    m_record.backup = base;
+    m_record.backupRead = true;
 }
 
 void WorkerDriver::onDeviceList(QList<TDeviceToConfigInfo> list)

@@ -28,6 +28,8 @@ struct TStepRecord {
     bool lost = false;
     bool settingsUpdated = false;
     QByteArray log;
+    QByteArray backup; // the terminal's BASE, read for a backup
+    bool backupRead = false;
     bool stalled = false; // the worker went silent for longer than any of its time limits
 
     const TSessionOutcome *find(ESessionOutcome code) const
@@ -66,6 +68,8 @@ public:
     // An empty pin keeps the worker's default.
     void connectTo(const TDeviceToConnect &device, const QString &pin);
     void downloadSettings();
+    // The terminal's settings as they are, for a backup; the store is not touched.
+    void readBackup();
     // The image is built here, in the thread that filled SettingsStorage.
     void uploadSettings();
     void downloadLog();
@@ -92,6 +96,7 @@ private slots:
     void onParameterRead(int row, bool ok);
     void onSettingsUpdated();
     void onLogData(QByteArray data);
+    void onBackupRead(QByteArray base);
     void onDeviceList(QList<TDeviceToConfigInfo> list);
     void onDeviceTypeReceived();
     void onStalled();

@@ -1,6 +1,8 @@
 #include "files/BackupStore.h"
 
 #include "files/FilesLog.h"
+#include "model/SettingRecordReader.h"
+#include "model/SettingsImage.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -216,4 +218,14 @@ QVector<TBackupEntry> BackupStore::listFolder(const QString &folder, const QStri
     for (const TNamedBackup &b : found)
         entries.append(b.entry);
     return entries;
+}
+
+QByteArray BackupStore::imageOfBase(const QByteArray &base)
+{
+    QVector<TSettingRecord> records;
+    SettingRecordReader reader(base, 0);
+    TSettingRecord record;
+    while (reader.next(&record))
+        records.append(record);
+    return build_settings_image(records);
 }

@@ -48,6 +48,9 @@ public:
     // ends in "…".
     QVector<TBackupEntry> listAll() const;
 
+    // The ".ksf" image of a terminal's "BASE" file, records in its order: the backup of it.
+    static QByteArray imageOfBase(const QByteArray &base);
+
     static QString folderName(const QString &terminal);
     // "write", "firmware", "factory-reset", "manual": as in file names.
     static QString reasonKey(EBackupReason reason);

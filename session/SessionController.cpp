@@ -121,6 +121,10 @@ void SessionController::pass()
         readState();
     if (!m_connected.load())
         return;
+    if (m_pending.take(ERequest::ReadBackup))
+        readBackup();
+    if (!m_connected.load())
+        return;
     if (m_pending.take(ERequest::DownloadSettings))
         downloadSettings();
     if (!m_connected.load())
@@ -291,6 +295,18 @@ void SessionController::downloadSettings()
     }
     // Parsed where the store lives; that side tells the outcome, with what was missing.
     emit settingsRead(base);
+}
+
+void SessionController::readBackup()
+{
+    emit progress({EProgress::ReadingBackup});
+    QByteArray base;
+    if (!FileDownload::run(transaction(), QByteArrayLiteral("BASE"), &base)) {
+        emit outcome({ESessionOutcome::BackupReadFailed});
+        declareLost();
+        return;
+    }
+    emit backupRead(base);
 }
 
 void SessionController::uploadSettings(const TSessionRequest &request)

@@ -66,6 +66,8 @@ signals:
     void groupRead();
     void deviceTypeRead();
     void settingsRead(QByteArray base);
+    // The terminal's settings as they are, for a backup: not applied to the store.
+    void backupRead(QByteArray base);
     // A value of the store that the terminal was told (an output, counters) or sent back (a
     // sensor id): to be written into the store as it stands.
     void settingValue(int id, int subId, QByteArray value);
@@ -85,6 +87,7 @@ private:
     void declareLost();
     void readState();
     void downloadSettings();
+    void readBackup();
     void uploadSettings(const TSessionRequest &request);
     void enrolSensors(bool on, int sensors);
     bool uploadFirmware(const TSessionRequest &request);

@@ -21,6 +21,7 @@ constexpr TOutcomeRow OUTCOME_TEXTS[] = {
     {ESessionOutcome::Connected, QT_TRANSLATE_NOOP("SessionOutcome", "Устройство подключено")},
     {ESessionOutcome::Disconnected, QT_TRANSLATE_NOOP("SessionOutcome", "Устройство отключено")},
     {ESessionOutcome::Lost, QT_TRANSLATE_NOOP("SessionOutcome", "Потеряно соединение с устройством")},
+    {ESessionOutcome::BackupReadFailed, QT_TRANSLATE_NOOP("SessionOutcome", "Ошибка чтения настроек для резервной копии")},
     {ESessionOutcome::SettingsLoaded, QT_TRANSLATE_NOOP("SessionOutcome", "Настройки загружены")},
     {ESessionOutcome::SettingsLoadFailed, QT_TRANSLATE_NOOP("SessionOutcome", "Ошибка загрузк настроек")},
     {ESessionOutcome::SettingsSent, QT_TRANSLATE_NOOP("SessionOutcome", "Настройки переданы")},

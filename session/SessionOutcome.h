@@ -19,6 +19,7 @@ enum class ESessionOutcome : uint8_t {
     Disconnected,
     Lost,
     // Transfers and commands.
+    BackupReadFailed,
     SettingsLoaded,
     SettingsLoadFailed,
     SettingsSent,

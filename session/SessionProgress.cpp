@@ -17,6 +17,7 @@ constexpr TProgressRow PROGRESS_TEXTS[] = {
     {EProgress::AuthorizationFailed, QT_TRANSLATE_NOOP("SessionProgress", "Ошибка авторизации")},
     {EProgress::Polled, nullptr}, // the text of ESessionOutcome::Connected
     {EProgress::LoadingSettings, QT_TRANSLATE_NOOP("SessionProgress", "Загрузка настроек")},
+    {EProgress::ReadingBackup, QT_TRANSLATE_NOOP("SessionProgress", "Чтение настроек для резервной копии")},
     {EProgress::SendingSettings, QT_TRANSLATE_NOOP("SessionProgress", "Передача настроек")},
     {EProgress::LoadingLog, QT_TRANSLATE_NOOP("SessionProgress", "Загрузка LOG-файла")},
     {EProgress::SendingCommand, QT_TRANSLATE_NOOP("SessionProgress", "Отправка команды")},

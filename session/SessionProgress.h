@@ -11,6 +11,7 @@ enum class EProgress : uint8_t {
     AuthorizationFailed,
     Polled,             // a state read ended: "Устройство подключено"
     LoadingSettings,
+    ReadingBackup,
     SendingSettings,
     LoadingLog,
     SendingCommand,

@@ -102,6 +102,12 @@ void SessionReporter::onSettingsRead(QByteArray base)
     emit m_face->outcome(loaded);
 }
 
+void SessionReporter::onBackupRead(QByteArray base)
+{
+    emit m_face->bar_percentage(0);
+    emit m_face->backup_read(base);
+}
+
 void SessionReporter::onSettingValue(int id, int subId, QByteArray value)
 {
     uint8_t *location = nullptr;

@@ -32,6 +32,7 @@ public slots:
     void onGroupRead();
     void onDeviceTypeRead();
     void onSettingsRead(QByteArray base);
+    void onBackupRead(QByteArray base);
     void onSettingValue(int id, int subId, QByteArray value);
     void onSensorsRead();
     void onLogData(QByteArray data);

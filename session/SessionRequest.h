@@ -15,6 +15,7 @@ enum class ERequest : uint8_t {
     Stop,
     Start,
     StateRead,
+    ReadBackup,
     DownloadSettings,
     UploadSettings,
     SensorEnrolmentOn,

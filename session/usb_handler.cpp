@@ -37,6 +37,7 @@ usb_handler::usb_handler(QObject *parent)
     connect(c, &SessionController::groupRead, r, &SessionReporter::onGroupRead);
     connect(c, &SessionController::deviceTypeRead, r, &SessionReporter::onDeviceTypeRead);
     connect(c, &SessionController::settingsRead, r, &SessionReporter::onSettingsRead);
+    connect(c, &SessionController::backupRead, r, &SessionReporter::onBackupRead);
     connect(c, &SessionController::settingValue, r, &SessionReporter::onSettingValue);
     connect(c, &SessionController::sensorsRead, r, &SessionReporter::onSensorsRead);
     connect(c, &SessionController::logData, r, &SessionReporter::onLogData);
@@ -149,6 +150,7 @@ void usb_handler::resetDigitalOutput(int n)
 }
 
 void usb_handler::on_download_settings() { request(ERequest::DownloadSettings); }
+void usb_handler::read_backup() { request(ERequest::ReadBackup); }
 
 void usb_handler::on_upload_settings()
 {

@@ -59,6 +59,8 @@ signals:
     void progress(TSessionProgress progress);
     // A state parameter's read ended: ok when its value is now in the store.
     void parameter_read(int row, bool ok);
+    // The terminal's "BASE" as it is, read for a backup; the store is left as it was.
+    void backup_read(QByteArray base);
 
 public slots:
     void main_loop();
@@ -76,6 +78,8 @@ public slots:
     void setDigitalOutput(int n);
     void resetDigitalOutput(int n);
     void on_download_settings();
+    // Reads the terminal's settings for a backup: backup_read, or an outcome if it fails.
+    void read_backup();
     void on_upload_settings();
     void on_reset_odo();
     void on_reset_tripcounter();
