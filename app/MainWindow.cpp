@@ -5,10 +5,15 @@
 #include "app/StatusBoard.h"
 #include "app/UserPrompts.h"
 #include "dialogs/AboutDialog.h"
+#include "dialogs/BackupsDialog.h"
+#include "dialogs/DifferencesDialog.h"
 #include "dialogs/connection_window.h"
 #include "editors/SettingsViews.h"
 #include "files/SettingsFile.h"
+#include "files/SettingsJson.h"
 #include "files/WriteFailure.h"
+#include "model/SettingsDiff.h"
+#include "model/SettingRecordReader.h"
 #include "model/SettingsImage.h"
 #include "model/SettingsStorage.h"
 #include "model/TerminalText.h"
@@ -23,6 +28,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QLabel>
+#include <QSet>
 #include <QIcon>
 #include <QMetaObject>
 #include <QPalette>
@@ -57,7 +64,8 @@ namespace {
 const char PROGRAM_VERSION[] = TRIVOX_VERSION;
 const char LOG_SAVE_ERROR[] = QT_TRANSLATE_NOOP("MainWindow", "Не удается открыть файл, возможно он открыт в другом приложении");
 const char SETTINGS_FILE_ERROR[] = QT_TRANSLATE_NOOP("MainWindow", "Не удается открыть файл");
-const char SETTINGS_FILTER[] = QT_TRANSLATE_NOOP("MainWindow", "Файлы настроек (*.ksf)");
+const char SETTINGS_FILTERS[] = QT_TRANSLATE_NOOP("MainWindow", "Файлы настроек (*.ksf);;Настройки в JSON (*.json)");
+const char OPEN_FILTERS[] = QT_TRANSLATE_NOOP("MainWindow", "Настройки (*.ksf *.json);;Файлы настроек (*.ksf);;Настройки в JSON (*.json)");
 const int IMEI_ROW = 3;
 
 constexpr int REGULAR_TICK_MS = 1000;
@@ -91,6 +99,26 @@ QString withSuffix(const QString &name, const char *suffix)
 QString noTerminalTip()
 {
     return MainWindow::tr("Нет соединения с устройством");
+}
+
+bool isJsonFile(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive) == 0;
+}
+
+// Replaces the file with the settings as JSON in one step; error gets the reason.
+bool saveJson(const QString &path, const QByteArray &image, QString *error)
+{
+    const QByteArray json = SettingsJson::exportImage(image, error);
+    if (json.isEmpty())
+        return false;
+    QSaveFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
+        *error = writeFailureReason(file, errno);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -180,6 +208,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(worker, &usb_handler::device_type_received, this, &MainWindow::if_dev_type_received);
     connect(worker, &usb_handler::outcome, this, &MainWindow::if_outcome);
     connect(worker, &usb_handler::parameter_read, this, &MainWindow::if_parameter_read);
+    connect(worker, &usb_handler::backup_read, this, &MainWindow::on_backup_read);
 
     connection_dialog = new connection_window(this);
     connection_dialog->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
@@ -205,6 +234,7 @@ MainWindow::MainWindow(QWidget *parent)
     set_origin(SettingsOrigin());
     take_baseline();
     update_command_access();
+    ui->ShowChanges->setEnabled(false);
 
     worker_thread->start(QThread::InheritPriority);
     emit start_update_state();
@@ -316,6 +346,7 @@ void MainWindow::if_Device_disconnected(bool lost)
     std::fill(std::begin(state_valid), std::end(state_valid), false);
     // At once, not at the next tab switch: the terminal's values are not live any more.
     StateViews::refresh(views_context());
+    guarded = EGuarded::None;
     end_transfer();
     update_command_access();
     if (lost)
@@ -417,6 +448,11 @@ void MainWindow::if_outcome(TSessionOutcome outcome)
     case ESessionOutcome::SettingsSent:
         // What went to the terminal is what the editors held when it was asked for.
         settings_baseline = upload_image;
+        note_edit();
+        end_transfer();
+        break;
+    case ESessionOutcome::BackupReadFailed:
+        guarded = EGuarded::None;
         end_transfer();
         break;
     case ESessionOutcome::SettingsLoadFailed:
@@ -540,8 +576,7 @@ void MainWindow::confirm_factory_reset()
                                   "завершится. Отменить сброс нельзя."),
                                tr("Сбросить настройки")))
         return;
-    worker->on_tofactory();
-    worker->on_irq();
+    start_guarded(EGuarded::FactoryReset);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -598,8 +633,7 @@ void MainWindow::on_UpdateFirmware_clicked()
                                tr("Загрузить прошивку")))
         return;
     firmware_path = path;
-    begin_transfer(ETransfer::Firmware);
-    emit Start_firmware_update(firmware_path);
+    start_guarded(EGuarded::Firmware);
 }
 
 void MainWindow::on_ConnectToDevice_clicked()
@@ -639,10 +673,7 @@ void MainWindow::on_UploadSettings_clicked()
                                            terminal),
                                   tr("Записать в %1").arg(terminal)))
         return;
-    upload_image = build_settings_image();
-    begin_transfer(ETransfer::Upload);
-    emit upload_settings();
-    worker->on_irq();
+    start_guarded(EGuarded::Upload);
 }
 
 void MainWindow::on_DownloadSettings_clicked()
@@ -686,12 +717,12 @@ void MainWindow::on_SaveLOG_clicked()
 void MainWindow::on_SettingsToFile_clicked()
 {
     user_action();
-    const QString chosen = UserPrompts::getSaveFileName(this, tr("Укажите место сохранения"), tr(SETTINGS_FILTER));
+    const QString chosen = UserPrompts::getSaveFileName(this, tr("Укажите место сохранения"), tr(SETTINGS_FILTERS));
     if (chosen.isEmpty())
         return;
     const QString name = withSuffix(chosen, "ksf");
     QString error;
-    if (!SettingsFile::save(name, &error)) {
+    if (isJsonFile(name) ? !saveJson(name, build_settings_image(), &error) : !SettingsFile::save(name, &error)) {
         qCDebug(lcApp) << "Error file opening" << name << error;
         show_file_error(tr(SETTINGS_FILE_ERROR), name, error);
         return;
@@ -703,18 +734,16 @@ void MainWindow::on_SettingsToFile_clicked()
 void MainWindow::on_SettingsFromFile_clicked()
 {
     user_action();
-    const QString name = UserPrompts::getOpenFileName(this, tr("Выберите файл настроек"), tr(SETTINGS_FILTER));
+    const QString name = UserPrompts::getOpenFileName(this, tr("Выберите файл настроек"), tr(OPEN_FILTERS));
     if (name.isEmpty())
         return;
     if (!confirm_dropping_edits(tr("Файл заменит их."), tr("Загрузить файл")))
         return;
-    QString error;
     QVector<TSettingKey> missing;
-    if (!SettingsFile::load(name, &error, &missing)) {
-        qCDebug(lcApp) << "Error file opening" << name << error;
-        show_file_error(tr(SETTINGS_FILE_ERROR), name, error);
+    const QByteArray image = read_settings_source(name, &missing);
+    if (image.isEmpty())
         return;
-    }
+    SettingsFile::loadImage(image);
     emit update_set_views();
     set_origin(SettingsOrigin::fromFile(name, missing.size()));
     take_baseline();
@@ -784,6 +813,7 @@ void MainWindow::set_origin(const SettingsOrigin &origin)
 void MainWindow::take_baseline()
 {
     settings_baseline = build_settings_image();
+    note_edit();
 }
 
 bool MainWindow::confirm_dropping_edits(const QString &consequence, const QString &action)
@@ -838,4 +868,197 @@ void MainWindow::show_file_error(const QString &text, const QString &path, const
 void MainWindow::user_action()
 {
     status_board->userAction();
+}
+
+void MainWindow::note_edit()
+{
+    if (edit_marks_pending)
+        return;
+    edit_marks_pending = true;
+    QTimer::singleShot(0, this, [this] {
+        edit_marks_pending = false;
+        refresh_edit_marks();
+    });
+}
+
+void MainWindow::refresh_edit_marks()
+{
+    const QVector<TSettingDifference> changes = SettingsDiff::compare(settings_baseline, build_settings_image());
+    QSet<QString> changed;
+    for (const TSettingDifference &d : changes)
+        changed.insert(d.key);
+    for (QTreeView *view : {ui->SetConnectionView, ui->SetSecurityView, ui->SetSensorsView}) {
+        const auto editors = view->findChildren<QWidget *>();
+        for (QWidget *editor : editors) {
+            const QVariant key = editor->property(SettingsViews::FIELD_KEY);
+            if (!key.isValid())
+                continue;
+            if (auto *label = editor->findChild<QLabel *>()) {
+                QFont font = label->font();
+                font.setBold(changed.contains(key.toString()));
+                label->setFont(font);
+            }
+        }
+    }
+    ui->ChangesCount->setText(changes.isEmpty() ? tr("Изменений нет") : tr("Изменений: %1").arg(changes.size()));
+    ui->ShowChanges->setEnabled(!changes.isEmpty());
+}
+
+void MainWindow::on_ShowChanges_clicked()
+{
+    user_action();
+    show_differences(tr("Изменения, не записанные в устройство"), tr("Было"), tr("Стало"), settings_baseline,
+                     build_settings_image());
+}
+
+void MainWindow::on_CompareWithFile_clicked()
+{
+    user_action();
+    const QString name = UserPrompts::getOpenFileName(this, tr("Выберите файл для сравнения"), tr(OPEN_FILTERS));
+    if (name.isEmpty())
+        return;
+    const QByteArray image = read_settings_source(name, nullptr);
+    if (!image.isEmpty())
+        show_differences(tr("Сравнение с файлом %1").arg(QFileInfo(name).fileName()), tr("В файле"), tr("В редакторе"),
+                         image, build_settings_image());
+}
+
+void MainWindow::on_ShowBackups_clicked()
+{
+    user_action();
+    BackupsDialog dialog(backups, backup_key(), this);
+    if (UserPrompts::runDialog(dialog) != QDialog::Accepted || dialog.chosenPath().isEmpty())
+        return;
+    const QString path = dialog.chosenPath();
+    if (dialog.choice() == BackupsDialog::EChoice::Compare) {
+        const QByteArray image = read_settings_source(path, nullptr);
+        if (!image.isEmpty())
+            show_differences(tr("Резервная копия и редактор"), tr("В копии"), tr("В редакторе"), image,
+                             build_settings_image());
+        return;
+    }
+    if (!confirm_dropping_edits(tr("Резервная копия заменит их."), tr("Загрузить копию")))
+        return;
+    QVector<TSettingKey> missing;
+    const QByteArray image = read_settings_source(path, &missing);
+    if (image.isEmpty())
+        return;
+    SettingsFile::loadImage(image);
+    emit update_set_views();
+    set_origin(SettingsOrigin::fromFile(path, missing.size()));
+    take_baseline();
+}
+
+void MainWindow::show_differences(const QString &title, const QString &before, const QString &after,
+                                  const QByteArray &beforeImage, const QByteArray &afterImage)
+{
+    DifferencesDialog dialog(title, before, after, SettingsDiff::compare(beforeImage, afterImage), this);
+    UserPrompts::runDialog(dialog);
+}
+
+QByteArray MainWindow::read_settings_source(const QString &path, QVector<TSettingKey> *missing)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        show_file_error(tr(SETTINGS_FILE_ERROR), path, file.errorString());
+        return {};
+    }
+    const QByteArray bytes = file.read(SettingsFile::MAX_FILE_SIZE * 4 + 1);
+    if (isJsonFile(path)) {
+        QStringList problems;
+        const QByteArray image = SettingsJson::importImage(bytes, &problems);
+        if (image.isEmpty())
+            show_file_error(tr(SETTINGS_FILE_ERROR), path, problems.mid(0, 8).join(QLatin1Char('\n')));
+        if (missing)
+            missing->clear();
+        return image;
+    }
+    if (bytes.size() < SETTINGS_IMAGE_RECORDS_OFFSET || bytes.size() > SettingsFile::MAX_FILE_SIZE) {
+        show_file_error(tr(SETTINGS_FILE_ERROR), path, tr("это не файл настроек (%1 байт)").arg(bytes.size()));
+        return {};
+    }
+    if (missing) {
+        QSet<TSettingKey> present;
+        SettingRecordReader reader(bytes, SETTINGS_IMAGE_RECORDS_OFFSET);
+        TSettingRecord record;
+        while (reader.next(&record)) {
+            uint8_t *field = nullptr;
+            if (findSetting(record.id, record.subId, &field) == record.size && record.size != 0)
+                present.insert({record.id, record.subId});
+        }
+        *missing = missingSettings(present);
+    }
+    return bytes;
+}
+
+QString MainWindow::backup_key() const
+{
+    const QString relayId = session_caption.section(QStringLiteral(": "), 0, 0);
+    if (!relayId.isEmpty())
+        return relayId;
+    const ParameterDescriptor &imei = parameterRow(IMEI_ROW);
+    const QString number = QString::fromLatin1(reinterpret_cast<const char *>(imei.value),
+                                               int(qstrnlen(reinterpret_cast<const char *>(imei.value), imei.size)));
+    return connected && state_valid[IMEI_ROW] ? number : QString();
+}
+
+void MainWindow::start_guarded(EGuarded action)
+{
+    guarded = action;
+    begin_transfer(ETransfer::Backup);
+    // A terminal on USB is named by its IMEI: read it with the settings when not yet known.
+    worker->read_backup(backup_key().isEmpty());
+    worker->on_irq();
+}
+
+void MainWindow::on_backup_read(QByteArray base)
+{
+    if (guarded == EGuarded::None)
+        return;
+    static const EBackupReason reasons[] = {EBackupReason::Manual, EBackupReason::Write, EBackupReason::Firmware,
+                                            EBackupReason::FactoryReset};
+    const QString key = backup_key();
+    QString error;
+    const QString path = key.isEmpty() ? QString()
+                                       : backups.save(key, BackupStore::imageOfBase(base), reasons[int(guarded)], &error);
+    if (key.isEmpty())
+        error = tr("устройство не назвало свой IMEI");
+    if (!path.isEmpty()) {
+        status_board->progress(tr("Резервная копия сохранена: %1").arg(QDir::toNativeSeparators(path)));
+    } else if (!UserPrompts::question(this, tr("Резервная копия не сохранена"),
+                                      tr("Не удалось сохранить резервную копию настроек устройства:\n%1\n\nБез неё "
+                                         "прежние настройки устройства нельзя будет вернуть.")
+                                          .arg(error),
+                                      tr("Продолжить без копии"))) {
+        guarded = EGuarded::None;
+        end_transfer();
+        return;
+    }
+    proceed_guarded();
+}
+
+void MainWindow::proceed_guarded()
+{
+    const EGuarded action = guarded;
+    guarded = EGuarded::None;
+    switch (action) {
+    case EGuarded::Upload:
+        begin_transfer(ETransfer::Upload);
+        // Taken now, in the same moment as the worker takes it: what goes to the terminal.
+        upload_image = build_settings_image();
+        emit upload_settings();
+        worker->on_irq();
+        break;
+    case EGuarded::Firmware:
+        begin_transfer(ETransfer::Firmware);
+        emit Start_firmware_update(firmware_path);
+        break;
+    case EGuarded::FactoryReset:
+        end_transfer();
+        worker->on_tofactory();
+        worker->on_irq();
+        break;
+    case EGuarded::None:
+        break;
+    }
 }

@@ -2,6 +2,8 @@
 
 #include "app/SettingsOrigin.h"
 #include "app/ViewsContext.h"
+#include "files/BackupStore.h"
+#include "model/SettingsCoverage.h"
 #include "model/ParameterTable.h"
 #include "session/SessionOutcome.h"
 #include "transport/TDeviceToConfigInfo.h"
@@ -82,6 +84,8 @@ public slots:
     // operator has agreed.
     void confirm_restart();
     void confirm_factory_reset();
+    // An editor changed the store: the marks of unwritten edits are brought up to date.
+    void note_edit();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -99,6 +103,9 @@ private slots:
     void on_SettingsToFile_clicked();
     void on_SettingsFromFile_clicked();
     void on_aboutButton_clicked();
+    void on_CompareWithFile_clicked();
+    void on_ShowBackups_clicked();
+    void on_ShowChanges_clicked();
 
 private:
     // A connection being made: set when one starts, dropped when it fails, taken over by the
@@ -108,7 +115,9 @@ private:
         TDeviceToConnect device{};
         QString caption;
     };
-    enum class ETransfer { None, Download, Upload, Log, Firmware };
+    enum class ETransfer { None, Download, Upload, Log, Firmware, Backup };
+    // What a backup of the terminal's settings is taken before.
+    enum class EGuarded { None, Upload, Firmware, FactoryReset };
 
     TViewsContext views_context();
     void clear_relay_state();
@@ -125,6 +134,17 @@ private:
     void update_command_access();
     void show_file_error(const QString &text, const QString &path, const QString &reason);
     void user_action();
+    // Reads the terminal's settings and keeps them as a backup, then does the action.
+    void start_guarded(EGuarded action);
+    void on_backup_read(QByteArray base);
+    void proceed_guarded();
+    // The name backups are kept under: relay id, else IMEI; empty when neither is known.
+    QString backup_key() const;
+    void refresh_edit_marks();
+    // A settings file or JSON document chosen in a dialog, as an image; empty on failure (told).
+    QByteArray read_settings_source(const QString &path, QVector<TSettingKey> *missing);
+    void show_differences(const QString &title, const QString &before, const QString &after,
+                          const QByteArray &beforeImage, const QByteArray &afterImage);
 
     QString window_title;
     AboutDialog *about_dialog = nullptr;
@@ -160,6 +180,9 @@ private:
     bool state_valid[PARAMETER_COUNT] = {};
     StatusBoard *status_board = nullptr;
     bool state_refresh_pending = false;
+    bool edit_marks_pending = false;
+    EGuarded guarded = EGuarded::None;
+    BackupStore backups;
 
     QThread *worker_thread = nullptr;
     QTimer *regular_timer = nullptr;

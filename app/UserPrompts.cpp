@@ -17,6 +17,7 @@ struct THandlers {
     UserPrompts::FileHandler file;
     UserPrompts::SelectionHandler selection;
     UserPrompts::QuestionHandler question;
+    UserPrompts::DialogHandler dialog;
 };
 
 THandlers &handlers()
@@ -107,6 +108,12 @@ void UserPrompts::setPinHandler(PinHandler handler) { handlers().pin = std::move
 void UserPrompts::setFileHandler(FileHandler handler) { handlers().file = std::move(handler); }
 void UserPrompts::setSelectionHandler(SelectionHandler handler) { handlers().selection = std::move(handler); }
 void UserPrompts::setQuestionHandler(QuestionHandler handler) { handlers().question = std::move(handler); }
+void UserPrompts::setDialogHandler(DialogHandler handler) { handlers().dialog = std::move(handler); }
+
+int UserPrompts::runDialog(QDialog &dialog)
+{
+    return handlers().dialog ? handlers().dialog(dialog) : dialog.exec();
+}
 
 void UserPrompts::resetHandlers()
 {

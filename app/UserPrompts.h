@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 
+class QDialog;
 class QWidget;
 class select_device_dialog;
 
@@ -24,6 +25,8 @@ public:
     using SelectionHandler = std::function<int(select_device_dialog &dialog)>;
     // Answers a question: true for the action offered, false for "Отмена".
     using QuestionHandler = std::function<bool(const QString &title, const QString &text, const QString &action)>;
+    // Plays the user on one of the window's own dialogs and returns its result code.
+    using DialogHandler = std::function<int(QDialog &dialog)>;
 
     static void warning(QWidget *parent, const QString &title, const QString &text);
     static void critical(QWidget *parent, const QString &title, const QString &text);
@@ -36,12 +39,15 @@ public:
     static QString getOpenFileName(QWidget *parent, const QString &caption, const QString &filter);
     // Runs the device selection on `devices`; true with *chosen set when the user accepted.
     static bool runDeviceSelection(QWidget *parent, const QStringList &devices, QString *chosen);
+    // Runs a dialog modally: its exec() result.
+    static int runDialog(QDialog &dialog);
 
     static void setMessageHandler(MessageHandler handler);
     static void setPinHandler(PinHandler handler);
     static void setFileHandler(FileHandler handler);
     static void setSelectionHandler(SelectionHandler handler);
     static void setQuestionHandler(QuestionHandler handler);
+    static void setDialogHandler(DialogHandler handler);
     // Back to the standard dialogs.
     static void resetHandlers();
 };

@@ -75,9 +75,14 @@ QString boldTitle(const TSettingFieldRef &r)
     return QStringLiteral("<b>%1</b>").arg(SettingsFields::groupTitle(r));
 }
 
-void listen(const TViewsContext &ctx, QObject *editor)
+// The editor re-reads on update_set_views; it carries its field's key, and tells the window
+// of each change so the window can mark what differs from the settings last written.
+void listen(const TViewsContext &ctx, QObject *editor, const TSettingFieldRef &field)
 {
     QObject::connect(ctx.window, SIGNAL(update_set_views()), editor, SLOT(Get_data()));
+    editor->setProperty(SettingsViews::FIELD_KEY, SettingsFields::key(field));
+    if (ctx.window->metaObject()->indexOfSlot("note_edit()") >= 0)
+        QObject::connect(editor, SIGNAL(edited()), ctx.window, SLOT(note_edit()));
 }
 
 QStandardItem *groupItem(QStandardItemModel *model, const QString &title)
@@ -137,7 +142,7 @@ combo_widget *combo(const TViewsContext &ctx, QWidget *parent, const TSettingFie
                     const QString &tooltip = QString())
 {
     auto *editor = new combo_widget(comboDesc(r, tooltip), parent);
-    listen(ctx, editor);
+    listen(ctx, editor, r);
     return editor;
 }
 
@@ -153,7 +158,7 @@ check_edit_widget *spin(const TViewsContext &ctx, QWidget *parent, const TSettin
     d.tooltip = tooltip;
     d.hasSpin = true;
     auto *editor = new check_edit_widget(d, parent);
-    listen(ctx, editor);
+    listen(ctx, editor, r);
     return editor;
 }
 
@@ -168,7 +173,7 @@ line_edit_widget *lineEdit(const TViewsContext &ctx, QWidget *parent, const TSet
     d.inputMask = mask;
     d.mode = r.field->kind == EFieldKind::Hex ? LINE_EDIT_HEX : LINE_EDIT_TEXT;
     auto *editor = new line_edit_widget(d, parent);
-    listen(ctx, editor);
+    listen(ctx, editor, r);
     return editor;
 }
 
@@ -260,7 +265,7 @@ void addInterfaceGroup(const TViewsContext &ctx, QTreeView *view, QStandardItemM
     // against the entries of the new parity.
     auto *dataBits = new combo_widget(comboDesc(bitsField, QStringLiteral("Количество бит данных")), parent);
     combo_widget *parity = combo(ctx, parent, field(IFACE_PARITY), PARITY_HELP);
-    listen(ctx, dataBits);
+    listen(ctx, dataBits, bitsField);
     view->setIndexWidget(rows[1], dataBits);
     view->setIndexWidget(rows[2], parity);
 
@@ -392,7 +397,7 @@ void SettingsViews::build_security_view(const TViewsContext &ctx)
     enabled.max = int(pinEnabled.field->max);
     enabled.hasCheck = true;
     auto *check = new check_edit_widget(enabled, access);
-    listen(ctx, check);
+    listen(ctx, check, pinEnabled);
     layout->addWidget(check);
     layout->addWidget(lineEdit(ctx, access, ref(SettingsFields::at(3251, 0, 0), 0), QStringLiteral("0000;-")));
     view->setIndexWidget(appendRow(groupItem(model, SettingsFields::groupTitle(pinEnabled))), access);

@@ -8,6 +8,9 @@
 class SettingsViews
 {
 public:
+    // Dynamic property of each editor: the key of the field it edits (as SettingsDiff names it).
+    static constexpr const char *FIELD_KEY = "settingKey";
+
     // Servers, the CSD connection and the SIM cards. Each server's connection type combo
     // (servers 1 to 7) calls the window's check_server_count(int) after it stores.
     static void build_connection_view(const TViewsContext &ctx);

@@ -94,4 +94,5 @@ void check_edit_widget::Update_setting(int value)
 {
     if (m_desc.value && !StoredInteger::write(m_desc.value, m_desc.type, uint32_t(value)))
         qWarning() << "[check_edit_widget::Update_setting] WARNING unsupported type" << m_desc.type;
+    emit edited();
 }

@@ -16,6 +16,10 @@ class check_edit_widget : public QWidget
 public:
     explicit check_edit_widget(TCheckEditDesc desc, QWidget *parent = nullptr);
 
+signals:
+    // The stored value may have changed: the window compares the settings again.
+    void edited();
+
 public slots:
     void Get_data();
     void Set_checked(int checked);

@@ -87,4 +87,5 @@ void combo_widget::Update_setting()
     if (!StoredInteger::write(m_desc.value, m_desc.type, key))
         qWarning() << "[combo_widget::Update_setting] WARNING unsupported type" << m_desc.type;
     emit comboBoxIndexChanged(m_combo->currentIndex());
+    emit edited();
 }

@@ -22,6 +22,8 @@ public:
 
 signals:
     void comboBoxIndexChanged(int index);
+    // The stored value may have changed: the window compares the settings again.
+    void edited();
 
 public slots:
     void Get_data();

@@ -136,10 +136,12 @@ void line_edit_widget::Update_setting()
             const int low = pos + 1 < text.size() ? hexDigit(text.at(pos + 1)) : -1;
             m_desc.value[k] = (high < 0 || low < 0) ? 0 : uint8_t(high * 16 + low);
         }
+        emit edited();
         return;
     }
 
     const QByteArray encoded = TerminalText::encode(text);
     std::memset(m_desc.value, 0, size_t(m_desc.size));
     std::memcpy(m_desc.value, encoded.constData(), size_t(qMin(encoded.size(), m_desc.size)));
+    emit edited();
 }

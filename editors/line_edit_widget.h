@@ -17,6 +17,10 @@ public:
 
     void Set_editable(bool editable);
 
+signals:
+    // The stored value may have changed: the window compares the settings again.
+    void edited();
+
 public slots:
     void Get_data();
     void Clear();

@@ -81,7 +81,10 @@ BackupStore::BackupStore(const QString &root) : m_root(root) {}
 
 QString BackupStore::defaultRoot()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/backups");
+    // The window's data location (organisation Trivox, application trivox), spelt out so that
+    // trivox-cli, whose application name differs, keeps its backups in the same place.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/Trivox/trivox/backups");
 }
 
 QString BackupStore::folderName(const QString &terminal)

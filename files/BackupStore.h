@@ -29,7 +29,7 @@ class BackupStore
 public:
     static constexpr int KEEP = 20;
 
-    // The default root is AppDataLocation + "/backups".
+    // The default root is the window's AppDataLocation + "/backups", whichever program asks.
     explicit BackupStore(const QString &root = defaultRoot());
     static QString defaultRoot();
     const QString &root() const { return m_root; }

@@ -11,6 +11,12 @@ ParameterGroupRead::EResult ParameterGroupRead::run(const TTransaction &t, Param
     uint16_t first = 0;
     uint16_t last = 0;
     groupBounds(group, &first, &last);
+    return readRows(t, first, last, irq, onRow);
+}
+
+ParameterGroupRead::EResult ParameterGroupRead::readRows(const TTransaction &t, int first, int last,
+                                                         std::atomic<uint8_t> &irq, const RowRead &onRow)
+{
     EResult result = EResult::Done;
     for (int k = first; k <= last; ++k) {
         const ParameterDescriptor &row = parameterRow(k);

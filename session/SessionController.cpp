@@ -22,6 +22,7 @@ constexpr uint16_t SENSOR_ID = 3356;
 constexpr uint8_t SENSOR_ID_SIZE = 8;
 constexpr uint16_t DIGITAL_OUTPUT_ID = 1061;
 constexpr int COUNTER_SIZE = 4;
+constexpr uint16_t IMEI_ID = 5;
 
 // Bytes sent to / received from server k (1..8).
 uint16_t sentCounterId(int k)
@@ -121,8 +122,8 @@ void SessionController::pass()
         readState();
     if (!m_connected.load())
         return;
-    if (m_pending.take(ERequest::ReadBackup))
-        readBackup();
+    if (const auto backup = m_pending.take(ERequest::ReadBackup))
+        readBackup(backup->number != 0);
     if (!m_connected.load())
         return;
     if (m_pending.take(ERequest::DownloadSettings))
@@ -221,15 +222,12 @@ void SessionController::startSession(const TSessionRequest &request)
     m_pending.take(ERequest::Stop);
     emit connected();
     m_irq.store(0);
-    const auto result = ParameterGroupRead::run(transaction(), GROUP_DEVICE_TYPE, m_irq,
-                                                [this](int row, const QByteArray &value, bool ok) {
-                                                    emit parameterRead(row, value, ok);
-                                                });
+    uint16_t first = 0;
+    uint16_t last = 0;
+    groupBounds(GROUP_DEVICE_TYPE, &first, &last);
     // A terminal that went silent right after the PIN is gone, not connected.
-    if (result == ParameterGroupRead::EResult::NoAnswer) {
-        declareLost();
+    if (!readRows(first, last))
         return;
-    }
     emit deviceTypeRead();
     emit outcome({ESessionOutcome::Connected});
 }
@@ -271,14 +269,11 @@ void SessionController::closeQuietly()
 
 void SessionController::readState()
 {
-    const auto result = ParameterGroupRead::run(transaction(), ParameterGroup(m_statePage.load()), m_irq,
-                                                [this](int row, const QByteArray &value, bool ok) {
-                                                    emit parameterRead(row, value, ok);
-                                                });
-    if (result == ParameterGroupRead::EResult::NoAnswer) {
-        declareLost();
+    uint16_t first = 0;
+    uint16_t last = 0;
+    groupBounds(ParameterGroup(m_statePage.load()), &first, &last);
+    if (!readRows(first, last))
         return;
-    }
     emit groupRead();
     emit progress({EProgress::Polled});
 }
@@ -297,8 +292,25 @@ void SessionController::downloadSettings()
     emit settingsRead(base);
 }
 
-void SessionController::readBackup()
+// True when every row answered; a silent terminal is lost.
+bool SessionController::readRows(int first, int last)
 {
+    const auto result = ParameterGroupRead::readRows(transaction(), first, last, m_irq,
+                                                     [this](int row, const QByteArray &value, bool ok) {
+                                                         emit parameterRead(row, value, ok);
+                                                     });
+    if (result != ParameterGroupRead::EResult::NoAnswer)
+        return true;
+    declareLost();
+    return false;
+}
+
+void SessionController::readBackup(bool withImei)
+{
+    // A terminal on USB is named by its IMEI, which the backup's file name needs.
+    const int imeiRow = parameterRowOfId(IMEI_ID);
+    if (withImei && !readRows(imeiRow, imeiRow))
+        return;
     emit progress({EProgress::ReadingBackup});
     QByteArray base;
     if (!FileDownload::run(transaction(), QByteArrayLiteral("BASE"), &base)) {

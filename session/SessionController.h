@@ -87,8 +87,9 @@ private:
     void declareLost();
     void readState();
     void downloadSettings();
-    void readBackup();
+    void readBackup(bool withImei);
     void uploadSettings(const TSessionRequest &request);
+    bool readRows(int first, int last);
     void enrolSensors(bool on, int sensors);
     bool uploadFirmware(const TSessionRequest &request);
     void downloadLog();

@@ -150,7 +150,19 @@ void usb_handler::resetDigitalOutput(int n)
 }
 
 void usb_handler::on_download_settings() { request(ERequest::DownloadSettings); }
-void usb_handler::read_backup() { request(ERequest::ReadBackup); }
+void usb_handler::read_backup(bool withImei)
+{
+    TSessionRequest r{ERequest::ReadBackup};
+    r.number = withImei ? 1 : 0;
+    m_controller->request(r);
+}
+
+void usb_handler::upload_settings_image(QByteArray image)
+{
+    TSessionRequest r{ERequest::UploadSettings};
+    r.bytes = image;
+    m_controller->request(r);
+}
 
 void usb_handler::on_upload_settings()
 {

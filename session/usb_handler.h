@@ -79,7 +79,10 @@ public slots:
     void resetDigitalOutput(int n);
     void on_download_settings();
     // Reads the terminal's settings for a backup: backup_read, or an outcome if it fails.
-    void read_backup();
+    // withImei: the IMEI is read first, into the store, to name a terminal on USB.
+    void read_backup(bool withImei = false);
+    // Writes this settings image, taken by the caller where the settings are edited.
+    void upload_settings_image(QByteArray image);
     void on_upload_settings();
     void on_reset_odo();
     void on_reset_tripcounter();

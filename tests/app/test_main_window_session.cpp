@@ -3,6 +3,8 @@
 #include "app/MainWindow.h"
 #include "dialogs/connection_window.h"
 #include "dialogs/select_device_dialog.h"
+#include "files/BackupStore.h"
+#include "model/SettingsImage.h"
 #include "model/SettingsStorage.h"
 #include "session/usb_handler.h"
 #include "support/RelayProcess.h"
@@ -84,12 +86,15 @@ class TestMainWindowSession : public QObject
 private slots:
     void initTestCase()
     {
+        // Backups go to a folder of the tests, not the user's.
+        QStandardPaths::setTestModeEnabled(true);
         QVERIFY(workDir.isValid());
         QVERIFY(QDir::setCurrent(workDir.path()));
     }
 
     void init()
     {
+        QDir(BackupStore::defaultRoot()).removeRecursively();
         std::memset(&SettingsStorage, 0, sizeof SettingsStorage);
         relay = std::make_unique<RelayProcess>();
         QVERIFY(relay->isReady());
@@ -158,6 +163,50 @@ private slots:
         child<QCommandLinkButton>(w, "UploadSettings")->click();
         QVERIFY(!terminalA->waitForEvent("SETTINGS_APPLIED").isEmpty());
         QCOMPARE(terminalA->dumpBase(), terminalB->dumpBase());
+    }
+
+    // Before a write the terminal's settings are kept as they were, also when the write then
+    // fails; a backup that cannot be kept stops the write unless the operator says go on.
+    void backupBeforeWriteKeepsTheTerminalsSettings()
+    {
+        QVERIFY(startTerminals());
+        PromptScript prompts;
+        MainWindow w;
+        speedUp(w);
+        QVERIFY(connectTo(w, prompts, "TRX-0001"));
+        child<QCommandLinkButton>(w, "DownloadSettings")->click();
+        QVERIFY(QTest::qWaitFor([&] { return w.settingsOrigin().kind() == SettingsOrigin::EKind::Terminal; }, 5000));
+        SettingsStorage.sims[0][0] = 'X';
+        const QByteArray before = terminalA->dumpBase();
+        // The link drops after the first chunk of the write, the BASE of the backup read before it.
+        const int baseAnswers = (before.size() + 231) / 232;
+        QVERIFY(terminalA->control(QString("set drop-after-chunks %1").arg(baseAnswers + 1)));
+        child<QCommandLinkButton>(w, "UploadSettings")->click();
+        QVERIFY(QTest::qWaitFor([&] { return !w.isDeviceConnected(); }, 8000));
+        const QVector<TBackupEntry> kept = BackupStore().list("TRX-0001");
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(kept.at(0).reason, EBackupReason::Write);
+        QFile backup(kept.at(0).path);
+        QVERIFY(backup.open(QIODevice::ReadOnly));
+        QCOMPARE(backup.readAll().mid(SETTINGS_IMAGE_RECORDS_OFFSET), before);
+        QCOMPARE(terminalA->dumpBase(), before);
+
+        // Where the terminal's folder should be there is a file: no backup, and the write waits.
+        QVERIFY(QDir(BackupStore::defaultRoot()).removeRecursively() && QDir().mkpath(BackupStore::defaultRoot()));
+        QFile blocker(BackupStore::defaultRoot() + "/" + BackupStore::folderName("TRX-0001"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        prompts.questionAnswers = {true}; // connect with the edit the failed write left
+        QVERIFY(relay->waitForEvent("REGISTERED TRX-0001", 2, 5000));
+        QVERIFY(connectTo(w, prompts, "TRX-0001"));
+        const int asked = prompts.questions.size();
+        const int chunks = terminalA->events().filter("CHUNK").size();
+        child<QCommandLinkButton>(w, "UploadSettings")->click();
+        QVERIFY(QTest::qWaitFor([&] { return prompts.questions.size() > asked; }, 5000));
+        QCOMPARE(prompts.questions.last().title, QStringLiteral("Резервная копия не сохранена"));
+        QTest::qWait(300);
+        QCOMPARE(terminalA->events().filter("CHUNK").size(), chunks);
+        QVERIFY(child(w, "UploadSettings")->isEnabled());
     }
 
     // Restart, factory reset and firmware wait for the operator's word; Cancel sends nothing.

@@ -171,6 +171,8 @@ class TestOperatorDay : public QObject
 private slots:
     void initTestCase()
     {
+        // Backups of the day go to a folder of the tests, not the user's.
+        QStandardPaths::setTestModeEnabled(true);
         // A line per transaction would drown the step timings and hit QtTest's message limit.
         QLoggingCategory::setFilterRules("trivox.session.debug=false\ntrivox.transport.debug=false");
     }
