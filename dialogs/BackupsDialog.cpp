@@ -44,8 +44,12 @@ BackupsDialog::BackupsDialog(const BackupStore &store, const QString &terminal, 
         item->setData(0, PATH_ROLE, e.path);
         item->setToolTip(0, e.path);
     }
-    if (QTreeWidgetItem *own = groups.value(terminal))
+    // The connected terminal's newest backup is the likeliest choice.
+    if (QTreeWidgetItem *own = groups.value(terminal)) {
         own->setExpanded(true);
+        if (own->childCount() > 0)
+            m_list->setCurrentItem(own->child(0));
+    }
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     layout->addWidget(m_list);
 

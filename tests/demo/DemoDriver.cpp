@@ -216,10 +216,18 @@ void DemoDriver::addTour()
                         QTest::keyClicks(address, QStringLiteral("10.20.30.40:9000"));
                         shootQuestion("DownloadSettings", tourFile(QStringLiteral("07-question-unwritten-edits.png")));
                     }});
+    m_steps.append({QStringLiteral("marked edits"), [] { return true; },
+                    [this] { saveWindow(tourFile(QStringLiteral("08-marked-edits.png"))); }});
+    m_steps.append({QStringLiteral("change list"), [] { return true; },
+                    [this] { shootQuestion("ShowChanges", tourFile(QStringLiteral("09-change-list.png"))); }});
+    // Written, with the backup of the terminal's settings taken before.
+    m_steps.append({QStringLiteral("write"), [] { return true; }, [click] { click("UploadSettings"); }});
+    m_steps.append({QStringLiteral("backups"), [this] { return !m_window->hasUnwrittenEdits(); },
+                    [this] { shootQuestion("ShowBackups", tourFile(QStringLiteral("10-backups.png"))); }});
     m_steps.append({QStringLiteral("status history"), [] { return true; }, [this, click] {
                         click("SystemDiag");
                         m_window->findChild<QTabWidget *>(QStringLiteral("diagTabs"))->setCurrentIndex(1);
-                        saveWindow(tourFile(QStringLiteral("08-status-history.png")));
+                        saveWindow(tourFile(QStringLiteral("11-status-history.png")));
                     }});
 }
 

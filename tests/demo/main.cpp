@@ -14,12 +14,15 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateTime>
+#include <QStandardPaths>
 
 int main(int argc, char *argv[])
 {
     const qint64 mainEntered = QDateTime::currentMSecsSinceEpoch();
     prepareWidgetsEnvironment();
     QApplication app(argc, argv);
+    // The demo's backups stay out of the user's own.
+    QStandardPaths::setTestModeEnabled(true);
     QCommandLineParser parser;
     parser.addHelpOption();
     const QCommandLineOption connectTo(QStringLiteral("connect"), QStringLiteral("Terminal to connect to."),
