@@ -21,6 +21,10 @@ constexpr TCommandName COMMANDS[] = {
     {"firmware", ECliCommand::Firmware},
     {"restart", ECliCommand::Restart},
     {"factory-reset", ECliCommand::FactoryReset},
+    {"backup", ECliCommand::Backup},
+    {"diff", ECliCommand::Diff},
+    {"export", ECliCommand::Export},
+    {"import", ECliCommand::Import},
 };
 
 const char EPILOGUE[] = R"(
@@ -35,11 +39,29 @@ const char EPILOGUE[] = R"(
   firmware -i FILE.kbf       загрузить прошивку; сеанс после нее завершается
   restart                    перезагрузить терминал
   factory-reset --yes-really сбросить терминал к заводским настройкам
+  backup                     сохранить резервную копию настроек терминала
+  diff A B                   сравнить настройки: A и B - файлы .ksf или .json либо
+                             слово device (настройки терминала, без их применения);
+                             код 0 - совпадают, 6 - различаются
+  export -i FILE.ksf -o FILE.json  настройки из файла .ksf в текст JSON
+  import -i FILE.json -o FILE.ksf  текст JSON в файл .ksf (с проверкой каждого
+                             значения; при ошибке файл не создается)
 
-Несколько терминалов (--id A,B или --all) обслуживаются по очереди; для каждого
-в стандартный поток ошибок выводится ход работы, в конце - итоговая таблица.
+Перед write-settings, firmware и factory-reset текущие настройки терминала
+сохраняются в резервную копию (папка терминала в --backup-dir, по умолчанию
+в данных программы; хранятся 20 последних). Терминал на сервере называется
+своим идентификатором, на USB - своим IMEI. Если копию сделать не удалось,
+действие отменяется; --no-backup выполняет его без копии.
+
+Несколько терминалов (--id A,B или --all) обслуживаются по очереди, с --jobs N -
+до N одновременно, каждый в отдельном процессе; для каждого в стандартный поток
+ошибок выводится ход работы (в порядке терминалов), в конце - итоговая таблица.
 Если в имени файла (-o) нет {id}, для нескольких терминалов к имени добавляется
-"-<id>". Без --continue-on-error работа прекращается на первой ошибке.
+"-<id>". Без --continue-on-error работа прекращается на первой ошибке: новые
+терминалы не начинаются, начатые завершаются.
+С --journal FILE каждый завершенный терминал записывается в журнал; повторный
+запуск с тем же журналом пропускает терминалы, для которых та же команда уже
+выполнена успешно, - так прерванная работа продолжается с места остановки.
 
 PIN берется из --pin или из переменной окружения TRIVOX_PIN (предпочтительно:
 параметры командной строки видны другим пользователям). PIN нигде не выводится.
@@ -52,7 +74,8 @@ PIN берется из --pin или из переменной окружени�
   3  неверный PIN
   4  связь с терминалом потеряна, передача не удалась или терминал прислал не все
      данные (state: хотя бы один параметр не прочитан)
-  5  ошибка файла (чтение, запись, недопустимое содержимое)
+  5  ошибка файла (чтение, запись, недопустимое содержимое) или резервной копии
+  6  diff: настройки различаются
 При нескольких терминалах возвращается код первой ошибки.
 
 Примеры:
@@ -62,51 +85,65 @@ PIN берется из --pin или из переменной окружени�
   trivox-cli --relay 10.0.0.1 --all --continue-on-error write-settings -i base.ksf
   trivox-cli --device /dev/ttyACM0 log -o terminal.log
   trivox-cli --usb firmware -i update.kbf
+  trivox-cli --relay 127.0.0.1:25501 --all --jobs 4 --journal run.jsonl backup
+  trivox-cli --relay 127.0.0.1:25501 --id TRX-0001 diff base.ksf device
+  trivox-cli export -i base.ksf -o base.json
 )";
 
 struct TParserOptions {
-    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Эта справка.")};
-    QCommandLineOption version{QStringLiteral("version"), QStringLiteral("Версия программы.")};
-    QCommandLineOption usb{QStringLiteral("usb"), QStringLiteral("Терминал на USB (найти по идентификаторам USB).")};
-    QCommandLineOption device{QStringLiteral("device"), QStringLiteral("Терминал на заданном последовательном порту."),
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QCoreApplication::translate("CliOptions", "Эта справка.")};
+    QCommandLineOption version{QStringLiteral("version"), QCoreApplication::translate("CliOptions", "Версия программы.")};
+    QCommandLineOption usb{QStringLiteral("usb"), QCoreApplication::translate("CliOptions", "Терминал на USB (найти по идентификаторам USB).")};
+    QCommandLineOption device{QStringLiteral("device"), QCoreApplication::translate("CliOptions", "Терминал на заданном последовательном порту."),
                               QStringLiteral("path")};
     QCommandLineOption relay{QStringLiteral("relay"),
-                             QStringLiteral("Сервер-ретранслятор (порт по умолчанию 25501)."),
+                             QCoreApplication::translate("CliOptions", "Сервер-ретранслятор (порт по умолчанию 25501)."),
                              QStringLiteral("host:port")};
     QCommandLineOption id{QStringLiteral("id"),
-                          QStringLiteral("Идентификатор терминала на сервере; можно повторять или перечислить "
+                          QCoreApplication::translate("CliOptions", "Идентификатор терминала на сервере; можно повторять или перечислить "
                                          "через запятую."),
                           QStringLiteral("id")};
-    QCommandLineOption all{QStringLiteral("all"), QStringLiteral("Все терминалы, подключенные к серверу.")};
-    QCommandLineOption pin{QStringLiteral("pin"), QStringLiteral("PIN доступа, 4 цифры (или TRIVOX_PIN)."),
+    QCommandLineOption all{QStringLiteral("all"), QCoreApplication::translate("CliOptions", "Все терминалы, подключенные к серверу.")};
+    QCommandLineOption pin{QStringLiteral("pin"), QCoreApplication::translate("CliOptions", "PIN доступа, 4 цифры (или TRIVOX_PIN)."),
                            QStringLiteral("pin")};
-    QCommandLineOption group{QStringLiteral("group"), QStringLiteral("Группа состояния: system, io, network, all."),
+    QCommandLineOption group{QStringLiteral("group"), QCoreApplication::translate("CliOptions", "Группа состояния: system, io, network, all."),
                              QStringLiteral("group")};
-    QCommandLineOption input{{QStringLiteral("i"), QStringLiteral("input")}, QStringLiteral("Входной файл."),
+    QCommandLineOption input{{QStringLiteral("i"), QStringLiteral("input")}, QCoreApplication::translate("CliOptions", "Входной файл."),
                              QStringLiteral("file")};
-    QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("Выходной файл."),
+    QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")}, QCoreApplication::translate("CliOptions", "Выходной файл."),
                               QStringLiteral("file")};
-    QCommandLineOption json{QStringLiteral("json"), QStringLiteral("Результат в JSON.")};
+    QCommandLineOption json{QStringLiteral("json"), QCoreApplication::translate("CliOptions", "Результат в JSON.")};
     QCommandLineOption continueOnError{QStringLiteral("continue-on-error"),
-                                       QStringLiteral("Продолжать со следующим терминалом после ошибки.")};
+                                       QCoreApplication::translate("CliOptions", "Продолжать со следующим терминалом после ошибки.")};
     QCommandLineOption yesReally{QStringLiteral("yes-really"),
-                                 QStringLiteral("Подтверждение сброса к заводским настройкам.")};
+                                 QCoreApplication::translate("CliOptions", "Подтверждение сброса к заводским настройкам.")};
     QCommandLineOption verbose{{QStringLiteral("v"), QStringLiteral("verbose")},
-                               QStringLiteral("Показывать каждый параметр и фрагмент.")};
-    QCommandLineOption debug{QStringLiteral("debug"), QStringLiteral("Отладочный журнал (на английском).")};
+                               QCoreApplication::translate("CliOptions", "Показывать каждый параметр и фрагмент.")};
+    QCommandLineOption debug{QStringLiteral("debug"), QCoreApplication::translate("CliOptions", "Отладочный журнал (на английском).")};
     QCommandLineOption allowPartial{QStringLiteral("allow-partial"),
-                                    QStringLiteral("write-settings: дополнить неполный файл настройками терминала.")};
+                                    QCoreApplication::translate("CliOptions", "write-settings: дополнить неполный файл настройками терминала.")};
+    QCommandLineOption noBackup{QStringLiteral("no-backup"),
+                                QCoreApplication::translate("CliOptions", "Не сохранять резервную копию перед write-settings, firmware, "
+                                               "factory-reset.")};
+    QCommandLineOption backupDir{QStringLiteral("backup-dir"), QCoreApplication::translate("CliOptions", "Папка резервных копий."),
+                                 QStringLiteral("dir")};
+    QCommandLineOption jobs{QStringLiteral("jobs"), QCoreApplication::translate("CliOptions", "Обслуживать до N терминалов одновременно (1-64)."),
+                            QStringLiteral("N")};
+    QCommandLineOption journal{QStringLiteral("journal"),
+                               QCoreApplication::translate("CliOptions", "Журнал выполненных терминалов; повтор пропускает сделанное."),
+                               QStringLiteral("file")};
 
     void addTo(QCommandLineParser &parser) const
     {
         parser.setApplicationDescription(
-            QStringLiteral("Trivox конфигуратор: командная строка для настройки терминалов по USB или через "
+            QCoreApplication::translate("CliOptions", "Trivox конфигуратор: командная строка для настройки терминалов по USB или через "
                            "сервер-ретранслятор."));
         parser.addOptions({help, version, usb, device, relay, id, all, pin, group, input, output, json,
-                           continueOnError, yesReally, verbose, debug, allowPartial});
+                           continueOnError, yesReally, verbose, debug, allowPartial, noBackup, backupDir, jobs,
+                           journal});
         parser.addPositionalArgument(QStringLiteral("command"),
                                      QStringLiteral("list, state, read-settings, write-settings, log, firmware, "
-                                                    "restart, factory-reset"));
+                                                    "restart, factory-reset, backup, diff, export, import"));
     }
 };
 
@@ -136,7 +173,7 @@ QString CliOptions::helpText() const
 {
     QCommandLineParser parser;
     TParserOptions().addTo(parser);
-    return parser.helpText() + QString::fromUtf8(EPILOGUE);
+    return parser.helpText() + tr(EPILOGUE);
 }
 
 bool CliOptions::fail(const QString &text)
@@ -164,11 +201,7 @@ CliOptions::EOutcome CliOptions::parse(const QStringList &arguments, const QProc
 
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        fail(QStringLiteral("не указана команда (list, state, read-settings, ...); см. --help"));
-        return EOutcome::Error;
-    }
-    if (positional.size() > 1) {
-        fail(QStringLiteral("лишние аргументы: %1").arg(positional.mid(1).join(QLatin1Char(' '))));
+        fail(tr("не указана команда (list, state, read-settings, ...); см. --help"));
         return EOutcome::Error;
     }
     for (const TCommandName &c : COMMANDS) {
@@ -176,14 +209,42 @@ CliOptions::EOutcome CliOptions::parse(const QStringList &arguments, const QProc
             m_options.command = c.command;
     }
     if (m_options.command == ECliCommand::None) {
-        fail(QStringLiteral("неизвестная команда: %1").arg(positional.first()));
+        fail(tr("неизвестная команда: %1").arg(positional.first()));
         return EOutcome::Error;
+    }
+    const int operands = m_options.command == ECliCommand::Diff ? 2 : 0;
+    if (positional.size() - 1 < operands) {
+        fail(tr("diff: укажите, что сравнивать: два файла или файл и device"));
+        return EOutcome::Error;
+    }
+    if (positional.size() - 1 > operands) {
+        fail(tr("лишние аргументы: %1").arg(positional.mid(1 + operands).join(QLatin1Char(' '))));
+        return EOutcome::Error;
+    }
+    if (operands) {
+        m_options.diffA = positional.at(1);
+        m_options.diffB = positional.at(2);
+        if (m_options.diffA.isEmpty() || m_options.diffB.isEmpty()) {
+            fail(tr("пустое имя файла"));
+            return EOutcome::Error;
+        }
+        if (m_options.diffA == QLatin1String(DIFF_DEVICE) && m_options.diffB == QLatin1String(DIFF_DEVICE)) {
+            fail(tr("diff: терминал можно сравнить с файлом, но не с самим собой"));
+            return EOutcome::Error;
+        }
     }
 
     const int links = int(parser.isSet(o.usb)) + int(parser.isSet(o.device)) + int(parser.isSet(o.relay));
-    if (links != 1) {
-        fail(links == 0 ? QStringLiteral("укажите связь с терминалом: --usb, --device или --relay")
-                        : QStringLiteral("--usb, --device и --relay исключают друг друга"));
+    if (!needsTerminal(m_options)) {
+        if (links || parser.isSet(o.id) || parser.isSet(o.all)) {
+            fail(tr("%1 работает с файлами и не обращается к терминалу: --usb, --device, --relay, --id и --all "
+                    "не нужны")
+                     .arg(positional.first()));
+            return EOutcome::Error;
+        }
+    } else if (links != 1) {
+        fail(links == 0 ? tr("укажите связь с терминалом: --usb, --device или --relay")
+                        : tr("--usb, --device и --relay исключают друг друга"));
         return EOutcome::Error;
     }
     if (parser.isSet(o.usb)) {
@@ -192,13 +253,13 @@ CliOptions::EOutcome CliOptions::parse(const QStringList &arguments, const QProc
         m_options.link = ECliLink::Device;
         m_options.devicePath = parser.value(o.device);
         if (m_options.devicePath.isEmpty()) {
-            fail(QStringLiteral("--device: пустой путь"));
+            fail(tr("--device: пустой путь"));
             return EOutcome::Error;
         }
-    } else {
+    } else if (parser.isSet(o.relay)) {
         m_options.link = ECliLink::Relay;
         if (parser.values(o.relay).size() > 1) {
-            fail(QStringLiteral("--relay указан несколько раз"));
+            fail(tr("--relay указан несколько раз"));
             return EOutcome::Error;
         }
         if (!parseRelay(parser.value(o.relay)))
@@ -209,7 +270,7 @@ CliOptions::EOutcome CliOptions::parse(const QStringList &arguments, const QProc
         for (const QString &part : value.split(QLatin1Char(','))) {
             const QString id = part.trimmed();
             if (id.isEmpty()) {
-                fail(QStringLiteral("--id: пустой идентификатор"));
+                fail(tr("--id: пустой идентификатор"));
                 return EOutcome::Error;
             }
             if (!m_options.ids.contains(id))
@@ -225,7 +286,7 @@ CliOptions::EOutcome CliOptions::parse(const QStringList &arguments, const QProc
     m_options.input = parser.value(o.input);
     m_options.output = parser.value(o.output);
     if ((parser.isSet(o.input) && m_options.input.isEmpty()) || (parser.isSet(o.output) && m_options.output.isEmpty())) {
-        fail(QStringLiteral("пустое имя файла"));
+        fail(tr("пустое имя файла"));
         return EOutcome::Error;
     }
     m_options.json = parser.isSet(o.json);
@@ -234,28 +295,45 @@ CliOptions::EOutcome CliOptions::parse(const QStringList &arguments, const QProc
     m_options.debug = parser.isSet(o.debug);
     m_options.allowPartial = parser.isSet(o.allowPartial);
     if (m_options.allowPartial && m_options.command != ECliCommand::WriteSettings) {
-        fail(QStringLiteral("--allow-partial относится только к write-settings"));
+        fail(tr("--allow-partial относится только к write-settings"));
         return EOutcome::Error;
     }
     const QString fast = environment.value(QLatin1String(FAST_VARIABLE));
     m_options.fast = !fast.isEmpty() && fast != QLatin1String("0");
+    m_options.child = environment.value(QLatin1String(CHILD_VARIABLE)) == QLatin1String("1");
+    m_options.noBackup = parser.isSet(o.noBackup);
+    m_options.backupDir = parser.value(o.backupDir);
+    m_options.journal = parser.value(o.journal);
+    if ((parser.isSet(o.backupDir) && m_options.backupDir.isEmpty()) || (parser.isSet(o.journal) && m_options.journal.isEmpty())) {
+        fail(tr("пустое имя файла"));
+        return EOutcome::Error;
+    }
+    if (parser.isSet(o.jobs)) {
+        bool ok = false;
+        m_options.jobs = parser.value(o.jobs).toInt(&ok);
+        if (!ok || m_options.jobs < 1 || m_options.jobs > MAX_JOBS) {
+            fail(tr("--jobs: ожидается число от 1 до %1, а не '%2'").arg(MAX_JOBS).arg(parser.value(o.jobs)));
+            return EOutcome::Error;
+        }
+    }
 
     // The option wins over the environment. The value itself never appears in a message.
     const bool pinGiven = parser.isSet(o.pin) || environment.contains(QLatin1String(PIN_VARIABLE));
     m_options.pin = parser.isSet(o.pin) ? parser.value(o.pin) : environment.value(QLatin1String(PIN_VARIABLE));
     // An empty PIN is a mistake in a script, not a request for the factory PIN.
     if (pinGiven && m_options.pin.isEmpty()) {
-        fail(parser.isSet(o.pin) ? QStringLiteral("--pin: пустой PIN")
-                                 : QStringLiteral("переменная TRIVOX_PIN задана, но пуста"));
+        fail(parser.isSet(o.pin) ? tr("--pin: пустой PIN")
+                                 : tr("переменная TRIVOX_PIN задана, но пуста"));
         return EOutcome::Error;
     }
     if (!m_options.pin.isEmpty() && !isFourDigits(m_options.pin)) {
-        fail(QStringLiteral("PIN должен состоять из 4 цифр"));
+        fail(tr("PIN должен состоять из 4 цифр"));
         return EOutcome::Error;
     }
 
     if (!checkCombination(parser.isSet(o.id), parser.isSet(o.group), parser.isSet(o.input), parser.isSet(o.output),
-                          parser.isSet(o.yesReally)))
+                          parser.isSet(o.yesReally))
+        || !checkFleetOptions(parser.isSet(o.jobs), parser.isSet(o.backupDir)))
         return EOutcome::Error;
     return EOutcome::Run;
 }
@@ -270,13 +348,13 @@ bool CliOptions::parseRelay(const QString &text)
         bool ok = false;
         port = host.mid(colon + 1).toUInt(&ok);
         if (!ok || port == 0 || port > 0xFFFF)
-            return fail(QStringLiteral("--relay: неверный порт в '%1'").arg(text));
+            return fail(tr("--relay: неверный порт в '%1'").arg(text));
         host = host.left(colon);
         if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
             host = host.mid(1, host.size() - 2);
     }
     if (host.isEmpty())
-        return fail(QStringLiteral("--relay: не указан адрес сервера"));
+        return fail(tr("--relay: не указан адрес сервера"));
     m_options.relay.ip = host;
     m_options.relay.port = uint16_t(port);
     return true;
@@ -294,7 +372,7 @@ bool CliOptions::parseGroups(const QString &text)
     else if (name == QLatin1String("all"))
         m_options.groups = {GROUP_SYSTEM, GROUP_IO, GROUP_NETWORK};
     else
-        return fail(QStringLiteral("--group: ожидается system, io, network или all, а не '%1'").arg(text));
+        return fail(tr("--group: ожидается system, io, network или all, а не '%1'").arg(text));
     return true;
 }
 
@@ -305,37 +383,119 @@ bool CliOptions::checkCombination(bool idsGiven, bool groupGiven, bool inputGive
     const bool relay = m_options.link == ECliLink::Relay;
 
     if (!relay && (idsGiven || m_options.allTerminals))
-        return fail(QStringLiteral("--id и --all относятся только к --relay"));
+        return fail(tr("--id и --all относятся только к --relay"));
     if (command == ECliCommand::List) {
         if (!relay)
-            return fail(QStringLiteral("list работает только через сервер (--relay)"));
+            return fail(tr("list работает только через сервер (--relay)"));
         if (idsGiven || m_options.allTerminals)
-            return fail(QStringLiteral("list не принимает --id и --all"));
+            return fail(tr("list не принимает --id и --all"));
     } else if (relay) {
         if (idsGiven && m_options.allTerminals)
-            return fail(QStringLiteral("--id и --all исключают друг друга"));
+            return fail(tr("--id и --all исключают друг друга"));
         if (!idsGiven && !m_options.allTerminals)
-            return fail(QStringLiteral("укажите терминалы: --id ID[,ID...] или --all"));
+            return fail(tr("укажите терминалы: --id ID[,ID...] или --all"));
+        if (command == ECliCommand::Diff && (m_options.allTerminals || m_options.ids.size() != 1))
+            return fail(tr("diff сравнивает настройки одного терминала: укажите один --id"));
     }
 
     if (groupGiven && command != ECliCommand::State)
-        return fail(QStringLiteral("--group относится только к команде state"));
+        return fail(tr("--group относится только к команде state"));
 
-    const bool needsInput = command == ECliCommand::WriteSettings || command == ECliCommand::Firmware;
-    const bool needsOutput = command == ECliCommand::ReadSettings || command == ECliCommand::Log;
+    const bool converts = command == ECliCommand::Export || command == ECliCommand::Import;
+    const bool needsInput = command == ECliCommand::WriteSettings || command == ECliCommand::Firmware || converts;
+    const bool needsOutput = command == ECliCommand::ReadSettings || command == ECliCommand::Log || converts;
     if (needsInput && !inputGiven)
-        return fail(QStringLiteral("%1: укажите входной файл (-i)").arg(name));
+        return fail(tr("%1: укажите входной файл (-i)").arg(name));
     if (!needsInput && inputGiven)
-        return fail(QStringLiteral("%1 не принимает -i").arg(name));
+        return fail(tr("%1 не принимает -i").arg(name));
     if (needsOutput && !outputGiven)
-        return fail(QStringLiteral("%1: укажите выходной файл (-o)").arg(name));
+        return fail(tr("%1: укажите выходной файл (-o)").arg(name));
     if (!needsOutput && outputGiven)
-        return fail(QStringLiteral("%1 не принимает -o").arg(name));
+        return fail(tr("%1 не принимает -o").arg(name));
 
     if (command == ECliCommand::FactoryReset && !yesReally)
-        return fail(QStringLiteral("сброс к заводским настройкам стирает настройки терминала; "
+        return fail(tr("сброс к заводским настройкам стирает настройки терминала; "
                                    "для подтверждения добавьте --yes-really"));
     if (command != ECliCommand::FactoryReset && yesReally)
-        return fail(QStringLiteral("--yes-really относится только к factory-reset"));
+        return fail(tr("--yes-really относится только к factory-reset"));
+    if (converts && m_options.json)
+        return fail(tr("%1 не принимает --json").arg(name));
     return true;
+}
+
+bool CliOptions::checkFleetOptions(bool jobsGiven, bool backupDirGiven)
+{
+    const ECliCommand command = m_options.command;
+    const QString name = commandName(command);
+    const bool backs = command == ECliCommand::WriteSettings || command == ECliCommand::Firmware
+        || command == ECliCommand::FactoryReset;
+    if (m_options.noBackup && !backs)
+        return fail(tr("--no-backup относится только к write-settings, firmware и factory-reset"));
+    if (m_options.noBackup && backupDirGiven)
+        return fail(tr("--no-backup и --backup-dir исключают друг друга"));
+    if (backupDirGiven && !backs && command != ECliCommand::Backup)
+        return fail(tr("--backup-dir относится только к backup, write-settings, firmware и factory-reset"));
+    // These run on one terminal or none: nothing to spread or to resume.
+    const bool fleet = command != ECliCommand::List && command != ECliCommand::Diff && needsTerminal(m_options);
+    if (!fleet && (jobsGiven || !m_options.journal.isEmpty()))
+        return fail(tr("%1 не принимает --jobs и --journal").arg(name));
+    return true;
+}
+
+bool CliOptions::needsTerminal(const TCliOptions &options)
+{
+    switch (options.command) {
+    case ECliCommand::Export:
+    case ECliCommand::Import:
+        return false;
+    case ECliCommand::Diff:
+        return options.diffA == QLatin1String(DIFF_DEVICE) || options.diffB == QLatin1String(DIFF_DEVICE);
+    default:
+        return true;
+    }
+}
+
+QStringList CliOptions::terminalArguments(const TCliOptions &options, const QString &id, const QString &output)
+{
+    QStringList arguments;
+    switch (options.link) {
+    case ECliLink::Usb:
+        arguments << QStringLiteral("--usb");
+        break;
+    case ECliLink::Device:
+        arguments << QStringLiteral("--device") << options.devicePath;
+        break;
+    case ECliLink::Relay: {
+        const QString host = options.relay.ip.contains(QLatin1Char(':')) ? QLatin1Char('[') + options.relay.ip + QLatin1Char(']')
+                                                                          : options.relay.ip;
+        arguments << QStringLiteral("--relay") << QStringLiteral("%1:%2").arg(host).arg(options.relay.port)
+                  << QStringLiteral("--id") << id;
+        break;
+    }
+    case ECliLink::None:
+        break;
+    }
+    arguments << commandName(options.command);
+    if (options.command == ECliCommand::State && options.groups.size() == 1) {
+        const ParameterGroup group = options.groups.first();
+        arguments << QStringLiteral("--group")
+                  << QLatin1String(group == GROUP_SYSTEM ? "system" : group == GROUP_IO ? "io" : "network");
+    }
+    if (!options.input.isEmpty())
+        arguments << QStringLiteral("-i") << options.input;
+    if (!output.isEmpty())
+        arguments << QStringLiteral("-o") << output;
+    if (options.command == ECliCommand::FactoryReset)
+        arguments << QStringLiteral("--yes-really");
+    if (options.allowPartial)
+        arguments << QStringLiteral("--allow-partial");
+    if (options.noBackup)
+        arguments << QStringLiteral("--no-backup");
+    if (!options.backupDir.isEmpty())
+        arguments << QStringLiteral("--backup-dir") << options.backupDir;
+    if (options.verbose)
+        arguments << QStringLiteral("--verbose");
+    if (options.debug)
+        arguments << QStringLiteral("--debug");
+    return arguments;
 }

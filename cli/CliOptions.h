@@ -3,6 +3,7 @@
 #include "model/ParameterTable.h"
 #include "transport/TServerAddress.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QProcessEnvironment>
 #include <QString>
@@ -18,6 +19,10 @@ enum class ECliCommand {
     Firmware,
     Restart,
     FactoryReset,
+    Backup,
+    Diff,
+    Export,
+    Import,
 };
 
 enum class ECliLink {
@@ -44,17 +49,28 @@ struct TCliOptions {
     bool debug = false;
     bool fast = false;      // short time limits, for the tests
     bool allowPartial = false; // write-settings: the terminal's own settings fill the file's gaps
+    bool noBackup = false;
+    QString backupDir;      // empty: BackupStore's default root
+    int jobs = 1;
+    QString journal;
+    QString diffA;          // a file, or DIFF_DEVICE
+    QString diffB;
+    bool child = false;     // one terminal of a --jobs run: the result goes out whole, as JSON
 };
 
 // The command line of trivox-cli: parsed, checked for combinations that make no sense, and
 // turned into TCliOptions. Nothing is touched before the whole line is known to be good.
 class CliOptions
 {
+    Q_DECLARE_TR_FUNCTIONS(CliOptions)
 public:
     enum class EOutcome { Run, Help, Version, Error };
 
     static constexpr const char *PIN_VARIABLE = "TRIVOX_PIN";
     static constexpr const char *FAST_VARIABLE = "TRIVOX_CLI_FAST";
+    static constexpr const char *CHILD_VARIABLE = "TRIVOX_CLI_CHILD";
+    static constexpr const char *DIFF_DEVICE = "device";
+    static constexpr int MAX_JOBS = 64;
 
     // arguments includes the program name first, as QCoreApplication::arguments() gives it.
     EOutcome parse(const QStringList &arguments, const QProcessEnvironment &environment);
@@ -64,12 +80,18 @@ public:
     QString helpText() const;
 
     static QString commandName(ECliCommand command);
+    // Whether the command needs a terminal; diff needs one only for a side named "device".
+    static bool needsTerminal(const TCliOptions &options);
+    // The command line that does the same to the one terminal id, writing output (if any)
+    // there; without the program name and the PIN, which goes through the environment.
+    static QStringList terminalArguments(const TCliOptions &options, const QString &id, const QString &output);
 
 private:
     bool fail(const QString &text);
     bool parseRelay(const QString &text);
     bool parseGroups(const QString &text);
     bool checkCombination(bool idsGiven, bool groupGiven, bool inputGiven, bool outputGiven, bool yesReally);
+    bool checkFleetOptions(bool jobsGiven, bool backupDirGiven);
 
     TCliOptions m_options;
     QString m_error;

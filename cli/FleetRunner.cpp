@@ -3,8 +3,12 @@
 #include "cli/CliLog.h"
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
+#include "cli/FleetJobs.h"
+#include "cli/FleetJournal.h"
+#include "cli/SettingsText.h"
 #include "cli/StateReport.h"
 #include "cli/TextTable.h"
+#include "files/BackupStore.h"
 #include "files/SettingsFile.h"
 #include "model/SettingsCoverage.h"
 #include "model/SettingsStorage.h"
@@ -13,6 +17,7 @@
 #include "session/FileUpload.h"
 #include "transport/CConfiguratorHandlerPort.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -22,6 +27,9 @@
 #include <QTimer>
 
 namespace {
+
+// The state parameter that holds the IMEI, in the "system" group.
+constexpr uint16_t IMEI_ID = 5;
 
 QString lostText()
 {
@@ -87,6 +95,8 @@ FleetRunner::FleetRunner(const TCliOptions &options, QObject *parent)
     });
 }
 
+FleetRunner::~FleetRunner() = default;
+
 void FleetRunner::start()
 {
     QTimer::singleShot(0, this, [this] {
@@ -120,13 +130,114 @@ void FleetRunner::start()
             m_results.append(result);
         }
         m_fileNamesCarryId = m_results.size() > 1;
-        nextTerminal();
+        startTerminals();
     });
+}
+
+// Skips what the journal says is done, then serves the rest here or in child processes.
+void FleetRunner::startTerminals()
+{
+    m_journaled.fill(false, m_results.size());
+    int pending = 0;
+    for (int i = 0; i < m_results.size(); ++i) {
+        TTerminalResult done;
+        if (m_journal && m_journal->done(m_results[i].id, &done)) {
+            m_journaled[i] = true;
+            m_results[i].outcome = ETerminalOutcome::Skipped;
+            m_results[i].file = done.file;
+            m_results[i].backup = done.backup;
+            m_results[i].message = tr("уже выполнено: %1 (журнал %2)").arg(done.message, m_journal->path());
+        } else {
+            ++pending;
+        }
+    }
+    if (m_options.jobs > 1 && pending > 1 && !m_options.child) {
+        runJobs();
+        return;
+    }
+    nextTerminal();
+}
+
+void FleetRunner::runJobs()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QLatin1String(CliOptions::CHILD_VARIABLE), QStringLiteral("1"));
+    // Never on a command line, which other users can see.
+    if (m_options.pin.isEmpty())
+        environment.remove(QLatin1String(CliOptions::PIN_VARIABLE));
+    else
+        environment.insert(QLatin1String(CliOptions::PIN_VARIABLE), m_options.pin);
+    const bool writes = m_options.command == ECliCommand::ReadSettings || m_options.command == ECliCommand::Log;
+    QList<FleetJobs::TJob> jobs;
+    for (int i = 0; i < m_results.size(); ++i) {
+        if (!m_journaled[i])
+            jobs.append({i, CliOptions::terminalArguments(m_options, m_results[i].id,
+                                                          writes ? fileFor(m_options.output, i) : QString())});
+    }
+    m_progressOf.fill(QByteArray(), m_results.size());
+    m_ran.fill(false, m_results.size());
+    m_jobs = new FleetJobs(QCoreApplication::applicationFilePath(), environment, m_options.jobs, this);
+    connect(m_jobs, &FleetJobs::jobFinished, this, &FleetRunner::onJobFinished);
+    connect(m_jobs, &FleetJobs::allFinished, this, [this] {
+        for (TTerminalResult &result : m_results) {
+            if (result.outcome == ETerminalOutcome::Pending) {
+                result.outcome = ETerminalOutcome::Skipped;
+                result.message = tr("не выполнялось после ошибки");
+            }
+        }
+        printInOrder(true);
+        finishRun();
+    });
+    m_jobs->run(jobs);
+}
+
+void FleetRunner::onJobFinished(int index, const TTerminalResult &result, const QByteArray &progress)
+{
+    const QString id = m_results[index].id;
+    m_results[index] = result;
+    m_results[index].id = id;
+    m_progressOf[index] = progress;
+    m_ran[index] = true;
+    journalResult(m_results[index]);
+    if (result.outcome == ETerminalOutcome::Failed && !m_options.continueOnError)
+        m_jobs->stopStarting();
+    printInOrder(false);
+}
+
+// Progress of the terminals in their order, each as soon as all before it have ended.
+void FleetRunner::printInOrder(bool all)
+{
+    for (; m_printed < m_results.size(); ++m_printed) {
+        const int i = m_printed;
+        if (m_journaled[i]) {
+            Console::errLine(tr("[%1] Пропущено: %2").arg(m_results[i].id, m_results[i].message));
+        } else if (m_ran[i]) {
+            Console::errLine(header(i));
+            Console::err(QString::fromUtf8(m_progressOf[i]));
+            m_progressOf[i].clear();
+        } else if (!all) {
+            return;
+        }
+    }
+}
+
+void FleetRunner::journalResult(const TTerminalResult &result)
+{
+    QString error;
+    if (m_journal && !m_journal->append(result, &error))
+        Console::errLine(tr("Предупреждение: %1").arg(error));
+}
+
+QString FleetRunner::header(int index) const
+{
+    return QStringLiteral("== [%1/%2] %3 ==").arg(index + 1).arg(m_results.size()).arg(m_results.at(index).id);
 }
 
 // Files are checked before any terminal is touched: a bad file would fail every terminal.
 bool FleetRunner::precheck()
 {
+    if (!loadJournal())
+        return false;
     switch (m_options.command) {
     case ECliCommand::WriteSettings: {
         resetStorage();
@@ -142,7 +253,8 @@ bool FleetRunner::precheck()
             failRun(EXIT_STATUS_FILE, tr("Не удается открыть файл настроек %1: %2").arg(m_options.input, error));
             return false;
         }
-        if (!error.isEmpty())
+        // A child's parent has said it once already.
+        if (!error.isEmpty() && !m_options.child)
             Console::errLine(tr("Предупреждение: %1: %2").arg(m_options.input, error));
         // Written alone, the settings the file lacks would go to the terminal as zeros.
         if (!missing.isEmpty() && !m_options.allowPartial) {
@@ -179,9 +291,33 @@ bool FleetRunner::precheck()
             return false;
         }
         return true;
+    case ECliCommand::Diff: {
+        m_deviceIsA = m_options.diffA == QLatin1String(CliOptions::DIFF_DEVICE);
+        const QString path = m_deviceIsA ? m_options.diffB : m_options.diffA;
+        QStringList problems;
+        if (!SettingsText::load(path, &m_diffFile, &problems)) {
+            m_done = true;
+            emit finished(SettingsText::refuse(path, problems));
+            return false;
+        }
+        return true;
+    }
     default:
         return true;
     }
+}
+
+bool FleetRunner::loadJournal()
+{
+    if (m_options.journal.isEmpty())
+        return true;
+    m_journal = std::make_unique<FleetJournal>(m_options.journal, CliOptions::commandName(m_options.command),
+                                               m_options.input, m_options.output);
+    QString error;
+    if (m_journal->load(&error))
+        return true;
+    failRun(EXIT_STATUS_FILE, error);
+    return false;
 }
 
 void FleetRunner::onStep(const TStepRecord &record)
@@ -254,20 +390,24 @@ void FleetRunner::onListed(const TStepRecord &record)
         m_results.append(result);
     }
     m_fileNamesCarryId = true;
-    nextTerminal();
+    startTerminals();
 }
 
 void FleetRunner::nextTerminal()
 {
     ++m_current;
+    for (; m_current < m_results.size() && m_journaled[m_current]; ++m_current)
+        Console::errLine(tr("[%1] Пропущено: %2").arg(current().id, current().message));
     if (m_current >= m_results.size()) {
         finishRun();
         return;
     }
-    Console::errLine(QStringLiteral("== [%1/%2] %3 ==").arg(m_current + 1).arg(m_results.size()).arg(current().id));
+    // A child's parent puts the header before its lines.
+    if (!m_options.child)
+        Console::errLine(header(m_current));
     m_lastProgress.clear();
     m_rowsRead.clear();
-    m_overlayPending = false;
+    m_work = EWork::Command;
     // Nothing of the previous terminal may stay behind to be saved or written to this one.
     resetStorage();
     if (m_options.link == ECliLink::Relay) {
@@ -333,6 +473,105 @@ bool FleetRunner::checkDeviceType()
 void FleetRunner::beginWork()
 {
     m_phase = EPhase::Working;
+    // Nothing, the backup included, is done to a terminal whose settings would be cut short.
+    if (m_options.command == ECliCommand::WriteSettings && !checkDeviceType())
+        return;
+    if (needsBackup())
+        startBackup();
+    else
+        beginCommand();
+}
+
+bool FleetRunner::needsBackup() const
+{
+    switch (m_options.command) {
+    case ECliCommand::WriteSettings:
+    case ECliCommand::Firmware:
+    case ECliCommand::FactoryReset:
+        return !m_options.noBackup;
+    case ECliCommand::Backup:
+    case ECliCommand::Diff:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A terminal on USB has no id of its own: its backups go by its IMEI.
+void FleetRunner::startBackup()
+{
+    if (m_options.link != ECliLink::Relay && m_options.command != ECliCommand::Diff) {
+        m_work = EWork::Imei;
+        m_driver.readStateGroup(GROUP_SYSTEM);
+        return;
+    }
+    m_backupName = current().id;
+    m_work = EWork::Backup;
+    m_driver.readBackup();
+}
+
+void FleetRunner::onImeiRead(const TStepRecord &record)
+{
+    const int row = parameterRowOfId(IMEI_ID);
+    m_backupName = m_rowsRead.value(row, false) ? StateReport::displayValue(row).trimmed() : QString();
+    if (m_backupName.isEmpty()) {
+        backupFailed(EXIT_STATUS_TRANSFER, failureText(record, tr("терминал не сообщил IMEI, по которому названа копия")));
+        return;
+    }
+    m_work = EWork::Backup;
+    m_driver.readBackup();
+}
+
+void FleetRunner::onBackupRead(const TStepRecord &record)
+{
+    if (!record.backupRead) {
+        backupFailed(EXIT_STATUS_TRANSFER, failureText(record, lostText()));
+        return;
+    }
+    const QByteArray image = BackupStore::imageOfBase(record.backup);
+    if (m_options.command == ECliCommand::Diff) {
+        m_differences = m_deviceIsA ? SettingsDiff::compare(image, m_diffFile) : SettingsDiff::compare(m_diffFile, image);
+        complete(EXIT_STATUS_OK, tr("Настройки терминала прочитаны"));
+        return;
+    }
+    const EBackupReason reason = m_options.command == ECliCommand::WriteSettings ? EBackupReason::Write
+        : m_options.command == ECliCommand::Firmware                        ? EBackupReason::Firmware
+        : m_options.command == ECliCommand::FactoryReset                    ? EBackupReason::FactoryReset
+                                                                             : EBackupReason::Manual;
+    QString error;
+    const QString path = image.isEmpty()
+        ? QString()
+        : BackupStore(m_options.backupDir.isEmpty() ? BackupStore::defaultRoot() : m_options.backupDir)
+              .save(m_backupName, image, reason, &error);
+    if (path.isEmpty()) {
+        backupFailed(EXIT_STATUS_FILE, image.isEmpty() ? tr("настройки терминала не помещаются в файл") : error);
+        return;
+    }
+    if (!error.isEmpty())
+        progress(tr("Предупреждение: %1").arg(error));
+    current().backup = path;
+    if (m_options.command == ECliCommand::Backup) {
+        current().file = path;
+        complete(EXIT_STATUS_OK, tr("Резервная копия сохранена в %1").arg(path));
+        return;
+    }
+    progress(tr("Резервная копия настроек сохранена в %1").arg(path));
+    beginCommand();
+}
+
+void FleetRunner::backupFailed(int status, const QString &reason)
+{
+    if (m_options.command == ECliCommand::Backup || m_options.command == ECliCommand::Diff) {
+        complete(status, reason);
+        return;
+    }
+    complete(status, tr("Резервная копия не сделана: %1. %2 не выполнялось; --no-backup выполнит без копии")
+                         .arg(reason, CliOptions::commandName(m_options.command)));
+}
+
+void FleetRunner::beginCommand()
+{
+    m_work = EWork::Command;
     switch (m_options.command) {
     case ECliCommand::State:
         m_groupIndex = 0;
@@ -343,11 +582,9 @@ void FleetRunner::beginWork()
             m_driver.downloadSettings();
         break;
     case ECliCommand::WriteSettings:
-        if (!checkDeviceType())
-            break;
         // The terminal's own settings first, for the file's records to lie over.
         if (m_options.allowPartial) {
-            m_overlayPending = true;
+            m_work = EWork::Overlay;
             m_driver.downloadSettings();
             break;
         }
@@ -365,8 +602,7 @@ void FleetRunner::beginWork()
     case ECliCommand::FactoryReset:
         m_driver.factoryReset();
         break;
-    case ECliCommand::List:
-    case ECliCommand::None:
+    default:
         complete(EXIT_STATUS_USAGE, QString());
         break;
     }
@@ -378,6 +614,20 @@ void FleetRunner::onWorked(const TStepRecord &record)
         complete(EXIT_STATUS_TRANSFER, stuckText());
         return;
     }
+    switch (m_work) {
+    case EWork::Imei:
+        onImeiRead(record);
+        return;
+    case EWork::Backup:
+        onBackupRead(record);
+        return;
+    case EWork::Overlay:
+        m_work = EWork::Command;
+        onOverlayBaseRead(record);
+        return;
+    case EWork::Command:
+        break;
+    }
     switch (m_options.command) {
     case ECliCommand::State:
         onStateGroupRead(record);
@@ -386,10 +636,7 @@ void FleetRunner::onWorked(const TStepRecord &record)
         onSettingsDownloaded(record);
         break;
     case ECliCommand::WriteSettings:
-        if (m_overlayPending) {
-            m_overlayPending = false;
-            onOverlayBaseRead(record);
-        } else if (record.has(ESessionOutcome::SettingsSent)) {
+        if (record.has(ESessionOutcome::SettingsSent)) {
             complete(EXIT_STATUS_OK, outcomeText({ESessionOutcome::SettingsSent}));
         } else {
             complete(EXIT_STATUS_TRANSFER, failureText(record, lostText()));
@@ -419,8 +666,7 @@ void FleetRunner::onWorked(const TStepRecord &record)
             complete(EXIT_STATUS_TRANSFER, outcomeText({ESessionOutcome::CommandFailed}));
         break;
     }
-    case ECliCommand::List:
-    case ECliCommand::None:
+    default:
         break;
     }
 }
@@ -470,7 +716,7 @@ void FleetRunner::onSettingsDownloaded(const TStepRecord &record)
     if (csdType != 0)
         csdType = 1;
 
-    const QString path = fileFor(m_options.output);
+    const QString path = fileFor(m_options.output, m_current);
     QString error;
     if (!SettingsFile::save(path, &error)) {
         complete(EXIT_STATUS_FILE, tr("Не удается сохранить файл настроек %1: %2").arg(path, error));
@@ -540,7 +786,7 @@ void FleetRunner::onLogDownloaded(const TStepRecord &record)
     const QString text = TerminalText::decode(record.log);
     const QByteArray bytes = text.toUtf8();
 
-    const QString path = fileFor(m_options.output);
+    const QString path = fileFor(m_options.output, m_current);
     // Written aside and renamed over the old file only when complete.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
@@ -556,9 +802,12 @@ void FleetRunner::onLogDownloaded(const TStepRecord &record)
 void FleetRunner::complete(int status, const QString &message)
 {
     TTerminalResult &result = current();
-    result.outcome = status == EXIT_STATUS_OK ? EOutcome::Ok : EOutcome::Failed;
+    result.outcome = status == EXIT_STATUS_OK ? ETerminalOutcome::Ok : ETerminalOutcome::Failed;
     result.status = status;
     result.message = message;
+    // Whatever became of the command, the way back is named.
+    if (!result.backup.isEmpty() && m_options.command != ECliCommand::Backup)
+        result.message = tr("%1 (резервная копия: %2)").arg(message, result.backup);
     if (!m_workerStuck && m_driver.isConnected()) {
         m_phase = EPhase::Disconnecting;
         m_driver.endSession();
@@ -570,15 +819,18 @@ void FleetRunner::complete(int status, const QString &message)
 void FleetRunner::finishTerminal()
 {
     const TTerminalResult &result = current();
-    if (result.outcome == EOutcome::Ok)
+    journalResult(result);
+    if (result.outcome == ETerminalOutcome::Ok)
         Console::errLine(tr("[%1] Готово: %2").arg(result.id, result.message));
     else
         Console::errLine(tr("[%1] Не выполнено: %2").arg(result.id, result.message));
 
-    const bool stop = m_workerStuck || (result.outcome == EOutcome::Failed && !m_options.continueOnError);
+    const bool stop = m_workerStuck || (result.outcome == ETerminalOutcome::Failed && !m_options.continueOnError);
     if (stop) {
         for (int i = m_current + 1; i < m_results.size(); ++i) {
-            m_results[i].outcome = EOutcome::Skipped;
+            if (m_journaled[i])
+                continue;
+            m_results[i].outcome = ETerminalOutcome::Skipped;
             m_results[i].message = tr("не выполнялось после ошибки");
         }
         m_current = int(m_results.size());
@@ -595,10 +847,18 @@ void FleetRunner::finishRun()
     m_done = true;
     m_phase = EPhase::Idle;
     m_driver.stop();
+    if (m_options.command == ECliCommand::Diff && !m_options.child && !m_results.isEmpty()
+        && m_results.first().outcome == ETerminalOutcome::Ok) {
+        const QString device = m_results.first().id;
+        emit finished(SettingsText::printDifferences(m_deviceIsA ? device : m_options.diffA,
+                                                     m_deviceIsA ? m_options.diffB : device, m_differences,
+                                                     m_options.json));
+        return;
+    }
     printResults();
     int status = EXIT_STATUS_OK;
     for (const TTerminalResult &result : qAsConst(m_results)) {
-        if (result.outcome == EOutcome::Failed) {
+        if (result.outcome == ETerminalOutcome::Failed) {
             status = result.status;
             break;
         }
@@ -623,21 +883,12 @@ void FleetRunner::printResults() const
     QJsonArray terminals;
     bool anyFailed = false;
     for (const TTerminalResult &result : m_results) {
-        const QString outcome = outcomeName(result.outcome);
-        summary.addRow({result.id, outcome, result.message});
-        anyFailed = anyFailed || result.outcome != EOutcome::Ok;
-        QJsonObject entry{{QStringLiteral("id"), result.id},
-                          {QStringLiteral("result"), outcome},
-                          {QStringLiteral("exit_status"), result.status},
-                          {QStringLiteral("message"), result.message}};
-        if (!result.file.isEmpty())
-            entry.insert(QStringLiteral("file"), result.file);
-        if (result.hasState)
-            entry.insert(QStringLiteral("parameters"), result.parameters);
-        terminals.append(entry);
+        summary.addRow({result.id, TTerminalResult::outcomeName(result.outcome), result.message});
+        anyFailed = anyFailed || result.outcome != ETerminalOutcome::Ok;
+        terminals.append(result.toJson(m_options.child));
     }
 
-    if (m_options.json) {
+    if (m_options.json || m_options.child) {
         Console::out(QString::fromUtf8(
             QJsonDocument(QJsonObject{{QStringLiteral("terminals"), terminals}}).toJson(QJsonDocument::Indented)));
     } else if (m_options.command == ECliCommand::State) {
@@ -657,21 +908,6 @@ void FleetRunner::printResults() const
         Console::err(summary.toString());
 }
 
-QString FleetRunner::outcomeName(EOutcome outcome)
-{
-    switch (outcome) {
-    case EOutcome::Ok:
-        return QStringLiteral("ok");
-    case EOutcome::Failed:
-        return QStringLiteral("failed");
-    case EOutcome::Skipped:
-        return QStringLiteral("skipped");
-    case EOutcome::Pending:
-        break;
-    }
-    return QStringLiteral("pending");
-}
-
 void FleetRunner::progress(const QString &text)
 {
     // Each state group ends with the same text; once is enough.
@@ -682,9 +918,9 @@ void FleetRunner::progress(const QString &text)
     Console::errLine(id.isEmpty() ? text : QStringLiteral("[%1] %2").arg(id, text));
 }
 
-QString FleetRunner::fileFor(const QString &pattern) const
+QString FleetRunner::fileFor(const QString &pattern, int index) const
 {
-    const QString part = fileNamePart(m_results.at(m_current).id);
+    const QString part = fileNamePart(m_results.at(index).id);
     if (pattern.contains(QLatin1String("{id}"))) {
         QString path = pattern;
         return path.replace(QLatin1String("{id}"), part);

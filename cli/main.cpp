@@ -5,6 +5,7 @@
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "cli/FleetRunner.h"
+#include "cli/SettingsText.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -13,7 +14,9 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("trivox-cli"));
+    // Names the data folder, where the backups are: the window's and this program's are one.
+    QCoreApplication::setOrganizationName(QStringLiteral("Trivox"));
+    QCoreApplication::setApplicationName(QStringLiteral("trivox"));
 
     CliOptions parser;
     switch (parser.parse(QCoreApplication::arguments(), QProcessEnvironment::systemEnvironment())) {
@@ -25,7 +28,7 @@ int main(int argc, char *argv[])
         return EXIT_STATUS_OK;
     case CliOptions::EOutcome::Error:
         Console::errLine(QStringLiteral("trivox-cli: %1").arg(parser.errorText()));
-        Console::errLine(QStringLiteral("Справка: trivox-cli --help"));
+        Console::errLine(CliOptions::tr("Справка: trivox-cli --help"));
         return EXIT_STATUS_USAGE;
     case CliOptions::EOutcome::Run:
         break;
@@ -34,6 +37,9 @@ int main(int argc, char *argv[])
     // The engine's debug lines would drown the progress lines; QT_LOGGING_RULES still wins.
     QLoggingCategory::setFilterRules(parser.options().debug ? QStringLiteral("trivox.*.debug=true")
                                                             : QStringLiteral("trivox.*.debug=false"));
+
+    if (!CliOptions::needsTerminal(parser.options()))
+        return SettingsText::run(parser.options());
 
     FleetRunner runner(parser.options());
     QObject::connect(&runner, &FleetRunner::finished, &app, [](int status) { QCoreApplication::exit(status); },

@@ -21,7 +21,19 @@ _trivox_cli()
             return
             ;;
         -i | --input)
-            _filedir '@(ksf|kbf)'
+            _filedir '@(ksf|kbf|json)'
+            return
+            ;;
+        --backup-dir)
+            _filedir -d
+            return
+            ;;
+        --journal)
+            _filedir
+            return
+            ;;
+        --jobs)
+            COMPREPLY=($(compgen -W '1 2 4 8 16' -- "$cur"))
             return
             ;;
         -o | --output)
@@ -36,19 +48,28 @@ _trivox_cli()
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--help --version --usb --device --relay --id --all
             --pin --group --input --output --json --continue-on-error --yes-really
-            --verbose --debug --allow-partial' -- "$cur"))
+            --verbose --debug --allow-partial --no-backup --backup-dir --jobs
+            --journal' -- "$cur"))
         return
     fi
 
     # One command per line: none is offered once it is there. Values of the options above
     # are not commands.
-    local commands='list state read-settings write-settings log firmware restart factory-reset'
+    local commands='list state read-settings write-settings log firmware restart factory-reset backup diff export import'
     local i
     for ((i = 1; i < cword; i++)); do
         case ${words[i - 1]} in
-            --device | --relay | --id | --pin | --group | -i | --input | -o | --output) continue ;;
+            --device | --relay | --id | --pin | --group | -i | --input | -o | --output | --backup-dir | \
+                --jobs | --journal) continue ;;
         esac
-        [[ " $commands " == *" ${words[i]} "* ]] && return
+        if [[ " $commands " == *" ${words[i]} "* ]]; then
+            # diff takes two sides: settings files or the terminal itself.
+            if [[ ${words[i]} == diff ]] && ((cword - i <= 2)); then
+                _filedir '@(ksf|json)'
+                COMPREPLY+=($(compgen -W 'device' -- "$cur"))
+            fi
+            return
+        fi
     done
     COMPREPLY=($(compgen -W "$commands" -- "$cur"))
 } &&

@@ -37,7 +37,7 @@ if [ -z "${TRIVOX_NO_BUILD:-}" ]; then
   BUILD_DIR=$build bash "$root/scripts/build.sh" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRIVOX_SANITIZE= \
     -DTRIVOX_BUILD_TESTS=ON -DTRIVOX_BUILD_BENCH=ON >&2
 fi
-for f in bench/bench_session_transfer bench/bench_relay_rtt bench/bench_settings_image trivox \
+for f in bench/bench_session_transfer bench/bench_relay_rtt bench/bench_settings_image bench/bench_fleet_jobs trivox \
          peers/trivox-relay-sim peers/trivox-terminal-sim; do
   [ -x "$build/$f" ] || { echo "$build/$f is missing; build first" >&2; exit 1; }
 done
@@ -81,6 +81,7 @@ export QT_LOGGING_RULES="*.debug=false"
 run session_transfer "$build/bench/bench_session_transfer" "$reps" "$idle"
 run relay_rtt "$build/bench/bench_relay_rtt" "$rtt"
 run settings_image "$build/bench/bench_settings_image" "$images"
+run fleet_jobs "$build/bench/bench_fleet_jobs" 40 20
 
 # Start-up and memory of the window itself, connecting to a terminal behind the relay.
 echo "== start-up (1 + $starts runs)" >&2
@@ -144,6 +145,13 @@ rtt_relay=$(awk '/through the relay/ { print $6 }' "$out/relay_rtt.out")
 rtt_floor=$(awk '/straight to the terminal/ { print $6 }' "$out/relay_rtt.out")
 image_ns=$(sed -n 's/.*iterations, \([0-9]*\) ns per image.*/\1/p' "$out/settings_image.out")
 image_bytes=$(sed -n 's/^build_settings_image: \([0-9]*\) bytes.*/\1/p' "$out/settings_image.out")
+fleet_rows=$(awk -F'|' '
+  function trim(s) { gsub(/^ +| +$/, "", s); return s }
+  trim($2) ~ /^[0-9]+$/ {
+    printf "| trivox-cli read-settings of 40 terminals answering after 20 ms, --jobs %s | relay | %s, speed-up %s (target %s); %s CPU, %s cores busy | | |\n",
+      trim($2), trim($3), trim($4), trim($5), trim($6), trim($7)
+  }' "$out/fleet_jobs.out")
+cli_start=$(sed -n 's/^Start-up of one trivox-cli process (--version), mean of \([0-9]*\): \(.*\)\.$/| Start of one trivox-cli process, mean of \1 | | \2 | | |/p' "$out/fleet_jobs.out")
 
 compiler_file=$(ls "$build"/CMakeFiles/*/CMakeCXXCompiler.cmake | head -1)
 compiler="$(sed -n 's/^set(CMAKE_CXX_COMPILER_ID "\(.*\)")$/\1/p' "$compiler_file") C++ $(sed -n 's/^set(CMAKE_CXX_COMPILER_VERSION "\(.*\)")$/\1/p' "$compiler_file")"
@@ -161,6 +169,8 @@ awk -v n="$image_ns" -v b="$image_bytes" 'BEGIN { printf "| Settings image build
 echo "| CPU of an idle connected session, state polled every second | relay | $idle_cpu | | |"
 echo "| Start-up to shown window, median of $starts ($display) | | $shown_ms ms from process start ($main_ms ms from main) | | |"
 awk -v k="$rss_kib" 'BEGIN { printf "| Resident memory of the window after connecting, median of '"$starts"' | relay | %.1f MiB | | |\n", k / 1024 }'
+echo "$fleet_rows"
+echo "$cli_start"
 echo
 echo "Floor: a minimal stop-and-wait client doing the same exchanges over the same link in the same run; ratio = result / floor."
 echo "Machine: $cpu, $(nproc) cores; Qt $qt; $compiler; $build_type build."

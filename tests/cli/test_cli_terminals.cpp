@@ -1,5 +1,6 @@
 // trivox-cli run as a process against the stand-in relay and terminals.
 
+#include "files/BackupStore.h"
 #include "model/SettingRecordReader.h"
 #include "model/SettingsImage.h"
 #include "model/SettingsStorage.h"
@@ -100,6 +101,8 @@ class CliTerminalsTest : public QObject
         env.remove("QT_LOGGING_RULES");
         env.insert("TRIVOX_CLI_FAST", "1");
         env.insert("TRIVOX_PIN", pin);
+        // The default backup folder lies under it.
+        env.insert("XDG_DATA_HOME", m_dir.filePath("data"));
         process.setProcessEnvironment(env);
         process.start(TRIVOX_CLI_BINARY, arguments);
         if (!process.waitForFinished(30000))
@@ -402,6 +405,113 @@ private slots:
         QVERIFY(!p.contains("uptime_s"));
         QCOMPARE(run({"--device", usb.ptyPath(), "restart"}, PIN_B).status, 0);
         QVERIFY(!usb.waitForEvent("COMMAND 1").isEmpty());
+    }
+    // The backup is the terminal as it was, whatever became of the action after it.
+    void backupHoldsTheSettingsBeforeTheAction_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("status");
+        QVERIFY(writeFile(path("backed.ksf"), settingsImage("1234")));
+        QVERIFY(writeFile(path("big.kbf"), QByteArray(30000, 'f')));
+        QTest::newRow("written") << "write-settings -i @backed.ksf" << "" << 0;
+        QTest::newRow("firmware dropped") << "firmware -i @big.kbf" << "drop-after-chunks 20" << 4;
+    }
+
+    void backupHoldsTheSettingsBeforeTheAction()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, fault);
+        QFETCH(int, status);
+        const QString root = path("backups");
+        const QByteArray before = m_b.dumpBase();
+        QVERIFY(fault.isEmpty() || m_b.control("set " + fault));
+        const TRun run = relay("TRX-0002", command.replace("@", m_dir.path() + "/") + " --json --backup-dir " + root, PIN_B);
+        QVERIFY(m_b.control("clear"));
+        QCOMPARE(run.status, status);
+        const QString backup = run.value(0, "backup").toString();
+        QVERIFY2(backup.startsWith(root + "/TRX-0002/") && run.value(0, "message").toString().contains(backup),
+                 qPrintable(run.out));
+        QCOMPARE(readFile(backup), BackupStore::imageOfBase(before));
+        if (status == 0)
+            QVERIFY(m_b.dumpBase() != before);
+        else // back on the relay before the next test looks for it
+            QVERIFY(!m_b.waitForEvent("REGISTERED", 10000).isEmpty());
+    }
+
+    void failedBackupStopsTheWrite()
+    {
+        QVERIFY(writeFile(path("not-a-folder"), "x"));
+        QVERIFY(writeFile(path("other.ksf"), settingsImage("4321")));
+        const QByteArray before = m_b.dumpBase();
+        const QString write = "write-settings -i " + path("other.ksf");
+        const TRun refused = relay("TRX-0002", write + " --backup-dir " + path("not-a-folder"), PIN_B);
+        QCOMPARE(refused.status, 5);
+        QVERIFY2(refused.out.contains("--no-backup") && refused.out.contains("not-a-folder"), qPrintable(refused.out));
+        QCOMPARE(m_b.dumpBase(), before);
+        QCOMPARE(relay("TRX-0002", write + " --no-backup", PIN_B).status, 0);
+        QVERIFY(m_b.dumpBase() != before);
+    }
+
+    void jobsPrintAsOneAtATime()
+    {
+        const QString line = "--continue-on-error read-settings -o " + path("jobs-{id}.ksf") + " --jobs ";
+        const TRun one = relay("TRX-0001,TRX-0404,TRX-0003", line + "1");
+        const TRun four = relay("TRX-0001,TRX-0404,TRX-0003", line + "4");
+        QCOMPARE(one.status, 2);
+        QCOMPARE(four.status, one.status);
+        QCOMPARE(four.out, one.out);
+        QCOMPARE(four.err, one.err);
+    }
+
+    void journalSkipsWhatIsDone()
+    {
+        // Not a journal: refused, and left as it was.
+        const QString journal = path("run.jsonl");
+        QVERIFY(writeFile(journal, "{\"id\": \"TRX-0001\"}\n"));
+        QCOMPARE(relay("TRX-0001", "state --journal " + journal).status, 5);
+        QCOMPARE(readFile(journal), QByteArray("{\"id\": \"TRX-0001\"}\n"));
+        QVERIFY(QFile::remove(journal));
+
+        const QString line = "--continue-on-error --jobs 2 --json state --group io --journal " + journal;
+        QCOMPARE(relay("TRX-0001,TRX-0404", line).results(), (QStringList{"TRX-0001 ok 0", "TRX-0404 failed 2"}));
+        const TRun again = relay("TRX-0001,TRX-0404,TRX-0003", line);
+        QCOMPARE(again.status, 2);
+        QCOMPARE(again.results(), (QStringList{"TRX-0001 skipped 0", "TRX-0404 failed 2", "TRX-0003 ok 0"}));
+        QVERIFY(again.err.contains("[TRX-0001] Пропущено: уже выполнено"));
+        QCOMPARE(readFile(journal).count('\n'), 4);
+        // Another command is not done by this one.
+        QCOMPARE(relay("TRX-0001", "--json log -o " + path("journal.log") + " --journal " + journal).results(),
+                 QStringList{"TRX-0001 ok 0"});
+    }
+
+    void settingsAsTextAndCompared()
+    {
+        const QByteArray image = settingsImage("7390");
+        QVERIFY(writeFile(path("text.ksf"), image));
+        QCOMPARE(run({"export", "-i", path("text.ksf"), "-o", path("text.json")}, PIN_A).status, 0);
+        QByteArray json = readFile(path("text.json"));
+        QVERIFY(json.replace("\"test.apn\"", "\"new.apn\"").replace("\"7390\"", "\"1111\"").contains("true"));
+        QVERIFY(writeFile(path("changed.json"), json.replace("true", "false")));
+        QCOMPARE(run({"import", "-i", path("changed.json"), "-o", path("changed.ksf")}, PIN_A).status, 0);
+        QCOMPARE(run({"diff", path("changed.ksf"), path("changed.json")}, PIN_A).status, 0);
+
+        const TRun diff = run({"diff", path("text.ksf"), path("changed.ksf"), "--json"}, PIN_A);
+        QCOMPARE(diff.status, 6);
+        QStringList rows;
+        for (const QJsonValue d : QJsonDocument::fromJson(diff.out.toUtf8())["differences"].toArray())
+            rows << QStringList{d["key"].toString(), d["a"].toString(), d["b"].toString()}.join(' ');
+        QCOMPARE(rows, (QStringList{"sims[1].apn test.apn new.apn", "security.pin_enabled да нет", "security.pin 7390 1111"}));
+
+        // The terminal read for the comparison is not changed by it.
+        QVERIFY(writeFile(path("a-now.ksf"), BackupStore::imageOfBase(m_a.dumpBase())));
+        QCOMPARE(relay("TRX-0001", "diff device " + path("a-now.ksf")).status, 0);
+
+        QVERIFY(writeFile(path("bad.json"), json.replace("\"new.apn\"", "7")));
+        const TRun refused = run({"import", "-i", path("bad.json"), "-o", path("bad.ksf")}, PIN_A);
+        QCOMPARE(refused.status, 5);
+        QVERIFY2(refused.err.contains("$.sims[1].apn: "), qPrintable(refused.err));
+        QVERIFY(!QFile::exists(path("bad.ksf")));
     }
 };
 

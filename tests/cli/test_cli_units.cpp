@@ -51,6 +51,16 @@ private slots:
         // Not the factory PIN by accident: a script that lost its PIN must stop.
         QTest::newRow("empty pin variable") << "--usb state" << QString("");
         QTest::newRow("partial without write") << "--usb --allow-partial read-settings -o x.ksf" << unset;
+        QTest::newRow("diff of one") << "diff a.ksf" << unset;
+        QTest::newRow("diff of files over a link") << "--usb diff a.ksf b.json" << unset;
+        QTest::newRow("diff of the terminal with itself") << "--usb diff device device" << unset;
+        QTest::newRow("diff of two terminals") << "--relay h --id A,B diff device a.ksf" << unset;
+        QTest::newRow("export without output") << "export -i a.ksf" << unset;
+        QTest::newRow("import as json") << "import -i a.json -o a.ksf --json" << unset;
+        QTest::newRow("no jobs") << "--relay h --all --jobs 0 state" << unset;
+        QTest::newRow("jobs for one file") << "--jobs 2 export -i a.ksf -o a.json" << unset;
+        QTest::newRow("no backup of a read") << "--usb --no-backup read-settings -o x.ksf" << unset;
+        QTest::newRow("no backup into a folder") << "--usb --no-backup --backup-dir d restart" << unset;
     }
 
     void refusesLinesThatMakeNoSense()
@@ -86,6 +96,34 @@ private slots:
         QCOMPARE(parse(options, "--version"), CliOptions::EOutcome::Version);
         QVERIFY(options.helpText().contains("--yes-really") && options.helpText().contains("TRIVOX_PIN"));
         QVERIFY(options.helpText().contains("Без PIN"));
+    }
+
+    // A child of --jobs must do exactly what its parent was asked to, to its one terminal.
+    void oneTerminalsLineMeansTheSame_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("state") << "--relay [::1]:26000 --all --jobs 3 --continue-on-error state --group io -v";
+        QTest::newRow("write") << "--relay h --id A,B write-settings -i x.ksf --allow-partial --backup-dir b --debug";
+        QTest::newRow("reset") << "--relay h --id A,B --journal j factory-reset --yes-really --no-backup";
+        QTest::newRow("read") << "--relay h --id A,B read-settings -o x.ksf";
+    }
+
+    void oneTerminalsLineMeansTheSame()
+    {
+        QFETCH(QString, line);
+        CliOptions parent;
+        QCOMPARE(parse(parent, line, "1111"), CliOptions::EOutcome::Run);
+        const TCliOptions p = parent.options();
+        const QStringList arguments = CliOptions::terminalArguments(p, "B", p.output.isEmpty() ? "" : "out-B");
+        QVERIFY(!arguments.join(' ').contains("1111"));
+        CliOptions child;
+        QCOMPARE(parse(child, arguments.join(' '), "1111"), CliOptions::EOutcome::Run);
+        const TCliOptions &c = child.options();
+        QCOMPARE(c.ids, QStringList{"B"});
+        QVERIFY(c.command == p.command && c.relay.ip == p.relay.ip && c.relay.port == p.relay.port && c.pin == p.pin);
+        QVERIFY(c.groups == p.groups && c.input == p.input && c.allowPartial == p.allowPartial);
+        QVERIFY(c.noBackup == p.noBackup && c.backupDir == p.backupDir && c.verbose == p.verbose && c.debug == p.debug);
+        QVERIFY(c.jobs == 1 && c.journal.isEmpty() && c.output == (p.output.isEmpty() ? "" : "out-B"));
     }
 
     void everyParameterHasItsOwnKey()
