@@ -1,50 +1,65 @@
 #include "app/CommandLine.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-bool asksForHelpOrVersion(int argc, char **argv)
+const char *const HELP = QT_TRANSLATE_NOOP("CommandLine",
+    "Использование: trivox [параметры]\n"
+    "Trivox конфигуратор: настройка терминалов телеметрии GSM/GPRS по USB или через "
+    "сервер-ретранслятор.\n\n"
+    "  -h, --help       эта справка\n"
+    "  -v, --version    версия программы\n"
+    "  --lang ru|en     язык интерфейса (по умолчанию - как выбран в окне, иначе как в системе)\n"
+    "  --debug          отладочный журнал (на английском) в стандартный поток ошибок\n\n"
+    "Принимаются и параметры Qt, например -platform и -style.\n");
+
+bool isLanguage(const char *value)
 {
-    for (int i = 1; i < argc; ++i) {
-        for (const char *name : {"-h", "--help", "-v", "--version"}) {
-            if (std::strcmp(argv[i], name) == 0)
-                return true;
-        }
-    }
-    return false;
+    return value && (std::strcmp(value, "ru") == 0 || std::strcmp(value, "en") == 0);
 }
 
 } // namespace
 
-int printHelpOrVersion(int &argc, char **argv)
+int CommandLine::parse(int argc, char **argv, TWindowOptions *options)
 {
-    if (!asksForHelpOrVersion(argc, argv))
-        return -1;
-
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Trivox конфигуратор: настройка терминалов телеметрии GSM/GPRS по USB или через "
-                       "сервер-ретранслятор.\nПринимаются и параметры Qt, например -platform и -style."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Эта справка."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Версия программы."));
-    parser.addOptions({help, version});
-    // Qt's own options are unknown to this parser and no error: the result is not looked at.
-    parser.parse(QCoreApplication::arguments());
-
-    const QString text = parser.isSet(help) ? parser.helpText() : QStringLiteral("trivox " TRIVOX_VERSION "\n");
-    std::fputs(text.toUtf8().constData(), stdout);
-    return 0;
+    for (int i = 1; i < argc; ++i) {
+        const char *arg = argv[i];
+        if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
+            std::fputs(QCoreApplication::translate("CommandLine", HELP).toUtf8().constData(), stdout);
+            return 0;
+        }
+        if (std::strcmp(arg, "-v") == 0 || std::strcmp(arg, "--version") == 0) {
+            std::fputs("trivox " TRIVOX_VERSION "\n", stdout);
+            return 0;
+        }
+        if (std::strcmp(arg, "--debug") == 0) {
+            options->debug = true;
+        } else if (std::strcmp(arg, "--lang") == 0 || std::strncmp(arg, "--lang=", 7) == 0) {
+            const char *value = arg[6] == '=' ? arg + 7 : (i + 1 < argc ? argv[++i] : nullptr);
+            if (!isLanguage(value)) {
+                std::fputs("trivox: --lang takes ru or en\n", stderr);
+                return 1;
+            }
+            options->language = QString::fromLatin1(value);
+        }
+    }
+    return -1;
 }
 
-void prepareWidgetsEnvironment()
+void CommandLine::prepareEnvironment()
 {
     if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
+}
+
+void CommandLine::applyLogging(const TWindowOptions &options)
+{
+    // A session writes a line per exchange: tens of thousands an hour nobody asked for.
+    QLoggingCategory::setFilterRules(options.debug ? QStringLiteral("trivox.*.debug=true")
+                                                   : QStringLiteral("trivox.*.debug=false"));
 }

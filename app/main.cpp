@@ -6,13 +6,15 @@
 
 int main(int argc, char *argv[])
 {
-    if (const int status = printHelpOrVersion(argc, argv); status >= 0)
+    TWindowOptions options;
+    if (const int status = CommandLine::parse(argc, argv, &options); status >= 0)
         return status;
-    prepareWidgetsEnvironment();
+    CommandLine::prepareEnvironment();
     QApplication app(argc, argv);
     // Where settings and backups are kept: ~/.local/share/Trivox/trivox on Linux.
     QCoreApplication::setOrganizationName(QStringLiteral("Trivox"));
     QCoreApplication::setApplicationName(QStringLiteral("trivox"));
+    CommandLine::applyLogging(options);
     // The installed desktop entry and icon: how task bars and Wayland match the window to them.
     QGuiApplication::setDesktopFileName(QStringLiteral("trivox"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("trivox")));

@@ -19,7 +19,7 @@
 int main(int argc, char *argv[])
 {
     const qint64 mainEntered = QDateTime::currentMSecsSinceEpoch();
-    prepareWidgetsEnvironment();
+    CommandLine::prepareEnvironment();
     QApplication app(argc, argv);
     // The demo's backups stay out of the user's own.
     QStandardPaths::setTestModeEnabled(true);
