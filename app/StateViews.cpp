@@ -7,6 +7,7 @@
 #include "model/SettingsStorage.h"
 #include "session/usb_handler.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -81,9 +82,27 @@ TStateItemDesc onOffDesc(const TViewsContext &ctx, uint16_t id, const QString &o
     return d;
 }
 
-QList<QStandardItem *> valueRow(const QString &label, const TStateItemDesc &value, const QString &unit = QString())
+// A unit and the precision its values are measured to.
+struct TUnit {
+    const char *text;
+    int decimals;
+};
+constexpr TUnit NO_UNIT{nullptr, -1};
+constexpr TUnit VOLTS{QT_TRANSLATE_NOOP("StateViews", "В"), 2};
+constexpr TUnit DEGREES{QT_TRANSLATE_NOOP("StateViews", "град."), 1};
+constexpr TUnit HERTZ{QT_TRANSLATE_NOOP("StateViews", "Гц"), 1};
+constexpr TUnit PULSES{QT_TRANSLATE_NOOP("StateViews", "имп."), -1};
+constexpr TUnit KILOBYTES{QT_TRANSLATE_NOOP("StateViews", "кБ"), -1};
+constexpr TUnit SECONDS{QT_TRANSLATE_NOOP("StateViews", "сек."), -1};
+
+// The unit is part of the value's text, right after the number; the unit cell stays for the
+// trees' columns.
+QList<QStandardItem *> valueRow(const QString &label, TStateItemDesc value, const TUnit &unit = NO_UNIT)
 {
-    return {shown(new State_item(label)), shown(new State_item(value)), shown(new State_item(unit))};
+    if (unit.text)
+        value.unit = QCoreApplication::translate("StateViews", unit.text);
+    value.decimals = unit.decimals;
+    return {shown(new State_item(label)), shown(new State_item(value)), shown(new State_item(QString()))};
 }
 
 QList<QStandardItem *> groupRow(const QString &label)
@@ -137,7 +156,7 @@ void buildSystem(const TViewsContext &ctx)
     root->appendRow(valueRow(QStringLiteral("Версия прошивки:"), valueDesc(ctx, STATE_TEXT, 2, PARAM_TEXT, 49)));
     root->appendRow(valueRow(QStringLiteral("Версия прошивки модема:"), valueDesc(ctx, STATE_TEXT, 3, PARAM_TEXT, 35)));
     root->appendRow(valueRow(QStringLiteral("Время с последней перезагрузки:"), valueDesc(ctx, STATE_NUMBER, 9, PARAM_U32),
-                             QStringLiteral("сек.")));
+                             SECONDS));
 
     const QList<QStandardItem *> group = groupRow(QStringLiteral("Состояние соединений:"));
     root->appendRow(group);
@@ -213,7 +232,7 @@ void buildInputsOutputs(const TViewsContext &ctx)
     for (int i = 0; i < counts.analogInputCount; ++i) {
         root->appendRow(valueRow(QStringLiteral("Аналоговый вход %1:  ").arg(i + 1),
                                  valueDesc(ctx, STATE_NUMBER, uint16_t(ANALOG_INPUT_FIRST_ID + i), PARAM_FLOAT),
-                                 QStringLiteral("В")));
+                                 VOLTS));
     }
     for (int i = 0; i < counts.digitalInputCount; ++i) {
         root->appendRow(valueRow(QStringLiteral("Цифровой вход %1:  ").arg(i + 1),
@@ -224,17 +243,17 @@ void buildInputsOutputs(const TViewsContext &ctx)
     for (int i = 0; i < counts.pulseInputCount; ++i) {
         root->appendRow(valueRow(QStringLiteral("Импульсный вход %1:  ").arg(i + 1),
                                  valueDesc(ctx, STATE_NUMBER, uint16_t(PULSE_INPUT_FIRST_ID + i), PARAM_U32),
-                                 QStringLiteral("имп.")));
+                                 PULSES));
     }
     for (int i = 0; i < counts.frequencyInputCount; ++i) {
         root->appendRow(valueRow(QStringLiteral("Частотный вход %1:  ").arg(i + 1),
                                  valueDesc(ctx, STATE_NUMBER, uint16_t(FREQUENCY_INPUT_FIRST_ID + i), PARAM_FLOAT),
-                                 QStringLiteral("Гц")));
+                                 HERTZ));
     }
     root->appendRow(valueRow(QStringLiteral("Датчик температуры внутренний:"),
-                             valueDesc(ctx, STATE_NUMBER, 1250, PARAM_FLOAT), QStringLiteral("град.")));
+                             valueDesc(ctx, STATE_NUMBER, 1250, PARAM_FLOAT), DEGREES));
     root->appendRow(valueRow(QStringLiteral("Напряжение питания:"), valueDesc(ctx, STATE_NUMBER, 1252, PARAM_FLOAT),
-                             QStringLiteral("В")));
+                             VOLTS));
 
     if (counts.temperatureSensorCount != 0) {
         const QList<QStandardItem *> group = groupRow(QStringLiteral("Датчики температуры 1-Wire:"));
@@ -243,7 +262,7 @@ void buildInputsOutputs(const TViewsContext &ctx)
             group.first()->appendRow(valueRow(
                 QStringLiteral("Датчик температуры %1:  ").arg(i + 1),
                 valueDesc(ctx, STATE_TEMPERATURE, uint16_t(EXTERNAL_TEMPERATURE_FIRST_ID + i), PARAM_FLOAT),
-                QStringLiteral("град.")));
+                DEGREES));
         }
     }
 
@@ -269,9 +288,9 @@ void buildNetwork(const TViewsContext &ctx)
         root->appendRow(group);
         QStandardItem *parent = group.first();
         parent->appendRow(valueRow(QStringLiteral("Отправлено:"), valueDesc(ctx, STATE_NUMBER, sentCounterId(i), PARAM_U32),
-                                   QStringLiteral("кБ")));
+                                   KILOBYTES));
         parent->appendRow(valueRow(QStringLiteral("Принято:"),
-                                   valueDesc(ctx, STATE_NUMBER, receivedCounterId(i), PARAM_U32), QStringLiteral("кБ")));
+                                   valueDesc(ctx, STATE_NUMBER, receivedCounterId(i), PARAM_U32), KILOBYTES));
 
         QPushButton *reset = commandButton(filledButton(QStringLiteral("Сбросить"), ctx.widgetHolder));
         QObject::connect(reset, &QPushButton::clicked, ctx.worker, TRAFFIC_RESET_SLOTS[i], Qt::DirectConnection);

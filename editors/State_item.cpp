@@ -21,15 +21,20 @@ State_item::State_item(const QString &text)
 
 State_item::State_item(const TStateItemDesc &desc)
     : m_kind(desc.kind), m_value(desc.value), m_valid(desc.valid), m_onText(desc.onText),
-      m_offText(desc.offText), m_noDataText(desc.noDataText), m_size(desc.size), m_type(desc.type)
+      m_offText(desc.offText), m_noDataText(desc.noDataText), m_size(desc.size), m_unit(desc.unit),
+      m_decimals(desc.decimals), m_type(desc.type)
 {
 }
 
-QVariant State_item::number(bool isFloat, float real, int32_t integer) const
+// Unsigned as the terminal counts: a traffic counter past 2 GiB is no negative number.
+QVariant State_item::number(bool isFloat, float real, uint32_t integer) const
 {
-    if (isFloat && real != 0.0f)
-        return real;
-    return integer;
+    if (m_unit.isEmpty() && m_decimals < 0)
+        return isFloat && real != 0.0f ? QVariant(real) : QVariant(integer);
+    const QString text = !isFloat ? QString::number(integer)
+        : m_decimals >= 0         ? QString::number(double(real), 'f', m_decimals)
+                                  : QString::number(double(real), 'g', 7);
+    return m_unit.isEmpty() ? text : text + QLatin1Char(' ') + m_unit;
 }
 
 QVariant State_item::data(int role) const
@@ -71,11 +76,11 @@ QVariant State_item::data(int role) const
 
     switch (m_kind) {
     case STATE_NUMBER:
-        return number(isFloat, real, int32_t(integer));
+        return number(isFloat, real, integer);
     case STATE_TEMPERATURE:
         if (isFloat && real >= -150.1f && real <= -149.9f)
             return QStringLiteral("нет связи");
-        return number(isFloat, real, int32_t(integer));
+        return number(isFloat, real, integer);
     case STATE_ONOFF:
         if (isFloat)
             return real > 0.0f ? m_onText : m_offText;

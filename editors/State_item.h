@@ -16,7 +16,7 @@ public:
     QVariant data(int role = Qt::UserRole + 1) const override;
 
 private:
-    QVariant number(bool isFloat, float real, int32_t integer) const;
+    QVariant number(bool isFloat, float real, uint32_t integer) const;
 
     EStateKind m_kind = STATE_NUMBER;
     const uint8_t *m_value = nullptr;
@@ -25,6 +25,8 @@ private:
     QString m_offText;
     QString m_noDataText;
     uint16_t m_size = 0;
+    QString m_unit;
+    int m_decimals = -1;
     uint8_t m_type = 1;
     QString m_text;
 };

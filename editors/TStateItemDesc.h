@@ -21,4 +21,6 @@ struct TStateItemDesc {
     QString noDataText;
     uint16_t size = 0;              // field length, used by STATE_TEXT
     uint8_t type = 1;               // ParameterType: 1 or 7 u8, 2 u16, 3 u32, 4 float
+    QString unit{};                 // shown right after a number
+    int decimals = -1;              // of a float number; -1: as many as it needs
 };

@@ -105,8 +105,9 @@ void line_edit_widget::Get_data()
             reversed[k] = bytes[m_desc.size - 1 - k];
         text = QString::fromLatin1(reversed.toHex());
     } else {
-        // Zero bytes are decoded too, so the text always has the field's full length.
-        text = TerminalText::decode(QByteArray(bytes, m_desc.size));
+        // The text ends at its first zero byte: the zeros that pad the field are no characters
+        // the operator could see or type over, and shown they would fill the field to its end.
+        text = TerminalText::decode(QByteArray(bytes, int(qstrnlen(bytes, size_t(m_desc.size)))));
     }
     // Showing the field must not rewrite it: a mask may drop or add characters, and the
     // field keeps what it holds until the user edits it.

@@ -125,8 +125,8 @@ private slots:
             QVERIFY(!valueColumn(model).contains(QStringLiteral("---")));
         // Server 5's counters sit in the second block of ids.
         const QModelIndex server5 = m_net->model()->index(9, 0);
-        QCOMPARE(cell(m_net->model(), 0, 1, server5), QStringLiteral("77"));
-        QCOMPARE(cell(m_net->model(), 1, 1, server5), QStringLiteral("88"));
+        QCOMPARE(cell(m_net->model(), 0, 1, server5), QStringLiteral("77 кБ"));
+        QCOMPARE(cell(m_net->model(), 1, 1, server5), QStringLiteral("88 кБ"));
     }
 
     void outputButtonsSwitchTheIndexedOutput()

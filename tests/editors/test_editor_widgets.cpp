@@ -237,17 +237,36 @@ private slots:
         QCOMPARE(none.count(), 0);
     }
 
-    void textKeepsZeroBytesAndStoresBounded()
+    // A field shows what it holds up to its first zero, so typing into an empty one works;
+    // what is typed is stored exactly, zero-padded and bounded by the field.
+    void typingIntoATextFieldStoresWhatWasTyped_data()
     {
-        uint8_t bytes[6] = {'1', '2', 0, 0, 0xEE, 0xEE};
-        line_edit_widget w(lineDesc(bytes, 4, LINE_EDIT_TEXT));
-        auto *edit = w.findChild<QLineEdit *>();
-        QCOMPARE(edit->text(), QString::fromLatin1("12\0\0", 4));
+        QTest::addColumn<QByteArray>("held");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("empty") << QByteArray(4, '\0') << "" << "Ёж" << QByteArray("\xA8\xE6\0\0", 4);
+        QTest::newRow("full, typed over") << QByteArray("abcd") << "abcd" << "xy" << QByteArray("xy\0\0", 4);
+        QTest::newRow("longer than the field") << QByteArray(4, '\0') << "" << "123456" << QByteArray("1234");
+    }
 
-        edit->setText("123456");
-        QCOMPARE(field(bytes, 6), QByteArray("1234\xEE\xEE", 6));
-        edit->setText("Ёж");
-        QCOMPARE(field(bytes, 6), QByteArray("\xA8\xE6\0\0\xEE\xEE", 6));
+    void typingIntoATextFieldStoresWhatWasTyped()
+    {
+        QFETCH(QByteArray, held);
+        QFETCH(QString, shown);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, stored);
+        QByteArray bytes = held + "\xEE\xEE";
+        line_edit_widget w(lineDesc(reinterpret_cast<uint8_t *>(bytes.data()), 4, LINE_EDIT_TEXT));
+        auto *edit = w.findChild<QLineEdit *>();
+        QCOMPARE(edit->text(), shown);
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        // Key by key, as typed; QTest's own typing knows only ASCII keys.
+        for (const QChar c : typed) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(edit, &press);
+        }
+        QCOMPARE(bytes, stored + "\xEE\xEE");
     }
 
     void showingTheFieldDoesNotRewriteIt()
@@ -323,15 +342,18 @@ private slots:
         QTest::newRow("temperature -150.1") << 3 << 4 << floatBytes(-150.1f) << noSensor;
         QTest::newRow("temperature -149.9") << 3 << 4 << floatBytes(-149.9f) << noSensor;
         QTest::newRow("temperature -150.2") << 3 << 4 << floatBytes(-150.2f) << QVariant(-150.2f);
-        QTest::newRow("temperature 0") << 3 << 4 << floatBytes(0.0f) << QVariant(0);
+        QTest::newRow("temperature 0") << 3 << 4 << floatBytes(0.0f) << QVariant(0u);
         QTest::newRow("temperature 21.5") << 3 << 4 << floatBytes(21.5f) << QVariant(21.5f);
-        QTest::newRow("u8") << 0 << 1 << QByteArray::fromHex("ff010101") << QVariant(255);
-        QTest::newRow("u16") << 0 << 2 << QByteArray::fromHex("ffff0101") << QVariant(65535);
-        QTest::newRow("u32 max") << 0 << 3 << QByteArray::fromHex("ffffffff") << QVariant(-1);
-        QTest::newRow("number over text") << 0 << 5 << QByteArray("12\0\0", 4) << QVariant(0);
+        QTest::newRow("u8") << 0 << 1 << QByteArray::fromHex("ff010101") << QVariant(255u);
+        QTest::newRow("u16") << 0 << 2 << QByteArray::fromHex("ffff0101") << QVariant(65535u);
+        QTest::newRow("u32 max") << 0 << 3 << QByteArray::fromHex("ffffffff") << QVariant(4294967295u);
+        QTest::newRow("number over text") << 0 << 5 << QByteArray("12\0\0", 4) << QVariant(0u);
         QTest::newRow("on u16 high byte") << 2 << 2 << QByteArray::fromHex("0001ffff") << on;
         QTest::newRow("off u8") << 2 << 1 << QByteArray::fromHex("00ffffff") << off;
         QTest::newRow("off negative float") << 2 << 4 << floatBytes(-1.0f) << off;
+        // A unit sits right after the number, which has the precision of its unit.
+        QTest::newRow("volts") << 0 << 4 << floatBytes(0.525436f) << QVariant("0.53 В");
+        QTest::newRow("kilobytes") << 0 << 3 << QByteArray::fromHex("78000000") << QVariant("120 кБ");
         QTest::newRow("on/off over text") << 2 << 5 << QByteArray("1\0\0\0", 4) << QVariant("Ошибка!");
     }
 
@@ -341,7 +363,11 @@ private slots:
         QFETCH(int, type);
         QFETCH(QByteArray, bytes);
         QFETCH(QVariant, expected);
-        const QVariant shown = State_item(stateDesc(EStateKind(kind), bytes.constData(), type)).data(Qt::DisplayRole);
+        TStateItemDesc desc = stateDesc(EStateKind(kind), bytes.constData(), type);
+        const QString tag = QTest::currentDataTag();
+        desc.unit = tag == "volts" ? "В" : tag == "kilobytes" ? "кБ" : QString();
+        desc.decimals = tag == "volts" ? 2 : -1;
+        const QVariant shown = State_item(desc).data(Qt::DisplayRole);
         QCOMPARE(shown.userType(), expected.userType());
         QCOMPARE(shown, expected);
     }
