@@ -30,6 +30,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QSet>
+#include <QShortcut>
 #include <QIcon>
 #include <QMetaObject>
 #include <QPalette>
@@ -165,6 +166,16 @@ MainWindow::MainWindow(QWidget *parent)
 
     // The terminal's log lines are columns of times and codes.
     ui->LOGOutput->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    auto *findShortcut = new QShortcut(QKeySequence::Find, this);
+    connect(findShortcut, &QShortcut::activated, this, [this] {
+        on_SystemDiag_clicked();
+        ui->diagTabs->setCurrentIndex(0);
+        ui->LogFind->setFocus();
+        ui->LogFind->selectAll();
+    });
+    connect(ui->LogFind, &QLineEdit::returnPressed, this, [this] {
+        find_in_log(QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier));
+    });
 
     ui->stackedWidget->setCurrentIndex(0);
     ui->UpdateFirmware->hide();
@@ -691,8 +702,34 @@ void MainWindow::on_GetLOG_clicked()
     user_action();
     if (!connected)
         return;
+    // The whole log is read again: shown after what is there, it would repeat it.
+    on_ClearLOG_clicked();
     begin_transfer(ETransfer::Log);
     emit download_log();
+}
+
+void MainWindow::on_ClearLOG_clicked()
+{
+    ui->LOGOutput->clear();
+    log_ends_in_cr = false;
+}
+
+void MainWindow::find_in_log(bool backward)
+{
+    const QString text = ui->LogFind->text();
+    if (text.isEmpty())
+        return;
+    const QTextDocument::FindFlags flags = backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
+    bool found = ui->LOGOutput->find(text, flags);
+    if (!found) {
+        // From the other end once more, before saying there is none.
+        QTextCursor cursor = ui->LOGOutput->textCursor();
+        cursor.movePosition(backward ? QTextCursor::End : QTextCursor::Start);
+        ui->LOGOutput->setTextCursor(cursor);
+        found = ui->LOGOutput->find(text, flags);
+    }
+    // Not found shows in the field itself: the status bar keeps the last outcome.
+    ui->LogFind->setStyleSheet(found ? QString() : QStringLiteral("QLineEdit { background: #ffd6d6; }"));
 }
 
 void MainWindow::on_SaveLOG_clicked()

@@ -104,6 +104,9 @@ private slots:
     void on_SettingsFromFile_clicked();
     void on_aboutButton_clicked();
     void on_CompareWithFile_clicked();
+    void on_ClearLOG_clicked();
+    // Finds the search text in the log from the cursor on, wrapping at the end.
+    void find_in_log(bool backward = false);
     void on_ShowBackups_clicked();
     void on_ShowChanges_clicked();
 

@@ -272,6 +272,37 @@ private slots:
         QCOMPARE(log->toPlainText(), QStringLiteral("08:00:00 Включение\n08:00:37 GSM №2 — ok\n\n\n\n08:01:14 SIM\n"));
     }
 
+    // The log can be searched from the keyboard, cleared, and read again without repeating.
+    void logIsSearchedClearedAndReadAgainOnce()
+    {
+        PromptScript prompts;
+        MainWindow w;
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.if_Device_connected();
+        auto *log = child<QPlainTextEdit>(w, "LOGOutput");
+        w.if_log_data("08:00:00 GSM\r\n08:01:00 SIM ok\r\n08:02:00 SIM lost\r\n");
+        QTest::keySequence(&w, QKeySequence::Find);
+        auto *find = child<QLineEdit>(w, "LogFind");
+        QVERIFY(find->hasFocus());
+        QTest::keyClicks(find, "SIM");
+        QTest::keyClick(find, Qt::Key_Return);
+        QTest::keyClick(find, Qt::Key_Return);
+        QCOMPARE(log->textCursor().selectedText(), QStringLiteral("SIM"));
+        QCOMPARE(log->textCursor().blockNumber(), 2);
+        QTest::keyClick(find, Qt::Key_Return); // wraps to the first one
+        QCOMPARE(log->textCursor().blockNumber(), 1);
+        find->setText("GPRS");
+        QTest::keyClick(find, Qt::Key_Return);
+        QVERIFY(!find->styleSheet().isEmpty());
+
+        child<QPushButton>(w, "GetLOG")->click();
+        QVERIFY(log->toPlainText().isEmpty());
+        w.if_log_data("08:03:00 again\r\n");
+        QCOMPARE(log->toPlainText(), QStringLiteral("08:03:00 again\n"));
+    }
+
     void savingLog_data()
     {
         QTest::addColumn<QString>("target");
