@@ -8,6 +8,7 @@
 #include "dialogs/BackupsDialog.h"
 #include "dialogs/DifferencesDialog.h"
 #include "dialogs/connection_window.h"
+#include "dialogs/select_device_dialog.h"
 #include "editors/SettingsViews.h"
 #include "files/SettingsFile.h"
 #include "files/SettingsJson.h"
@@ -30,6 +31,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QSet>
+#include <QSettings>
 #include <QShortcut>
 #include <QIcon>
 #include <QMetaObject>
@@ -68,6 +70,7 @@ const char SETTINGS_FILE_ERROR[] = QT_TRANSLATE_NOOP("MainWindow", "Не уда�
 const char SETTINGS_FILTERS[] = QT_TRANSLATE_NOOP("MainWindow", "Файлы настроек (*.ksf);;Настройки в JSON (*.json)");
 const char OPEN_FILTERS[] = QT_TRANSLATE_NOOP("MainWindow", "Настройки (*.ksf *.json);;Файлы настроек (*.ksf);;Настройки в JSON (*.json)");
 const int IMEI_ROW = 3;
+const int FIRMWARE_ROW = 1;
 
 constexpr int REGULAR_TICK_MS = 1000;
 // Long enough for a transaction cut short by request_shutdown and the close notification.
@@ -227,10 +230,13 @@ MainWindow::MainWindow(QWidget *parent)
     connect(connection_dialog, &connection_window::start_connection, worker, &usb_handler::start_connection);
     connect(connection_dialog, &connection_window::sendServerParameters, worker, &usb_handler::update_server_param);
     connect(connection_dialog, &connection_window::start_connection, this, &MainWindow::on_connection_window_start);
-    connect(connection_dialog, &connection_window::sendServerParameters, this, [this] {
+    connect(connection_dialog, &connection_window::sendServerParameters, this, [this](const TServerAddress &server) {
         // A new relay attempt: no terminal is chosen until its list comes.
         pending_connection = TPendingConnection{};
+        last_server = server;
     });
+    reconnect_timer = new QTimer(this);
+    connect(reconnect_timer, &QTimer::timeout, this, &MainWindow::try_reconnect);
 
     connect(ui->sysStateTabs, &QTabWidget::currentChanged, worker, &usb_handler::on_current_state_tab_changed,
             Qt::QueuedConnection);
@@ -341,7 +347,16 @@ void MainWindow::if_Device_connected()
     // Nothing of this terminal has been read yet, and nothing of another may show.
     std::fill(std::begin(state_valid), std::end(state_valid), false);
     session_caption = pending_connection.caption;
+    // What got the terminal, for getting it back: kept in memory only.
+    working_pin = sent_pin;
+    reconnect_device = pending_connection.device;
+    reconnect_caption = pending_connection.caption;
     pending_connection = TPendingConnection{};
+    if (reconnect_timer->isActive())
+        reconnected();
+    else if (connection_dialog->autoReconnect())
+        // The firmware version, to tell whether it changed when the terminal comes back.
+        worker->read_state_group(GROUP_SYSTEM);
     if (!session_caption.isEmpty())
         setWindowTitle(window_title + QStringLiteral(" - ") + session_caption);
     update_command_access();
@@ -362,9 +377,10 @@ void MainWindow::if_Device_disconnected(bool lost)
     update_command_access();
     if (lost)
         UserPrompts::critical(this, tr("Ошибка"), tr("Потеряно соединение с устройством, проверьте подключение"));
-    ui->ConnectToDevice->setText(tr("Соединиться"));
+    ui->ConnectToDevice->setText(reconnect_timer->isActive() ? tr("Прекратить переподключение") : tr("Соединиться"));
     status_board->progress(tr("Устройство отключено"));
     emit device_pin(QLatin1String(usb_handler::DEFAULT_PIN));
+    sent_pin = QLatin1String(usb_handler::DEFAULT_PIN);
     device_caption.clear();
     session_caption.clear();
     setWindowTitle(window_title);
@@ -387,7 +403,14 @@ void MainWindow::if_Devlist_received(QList<TDeviceToConfigInfo> list)
         texts << deviceCaption(info);
 
     QString chosen;
-    if (!UserPrompts::runDeviceSelection(this, texts, &chosen)) {
+    QSettings remembered;
+    const QString lastTerminal = remembered.value(QStringLiteral("connection/lastTerminal")).toString();
+    const int result = UserPrompts::runDeviceSelection(this, texts, lastTerminal, &chosen);
+    if (result == select_device_dialog::Refresh) {
+        worker->update_server_param(last_server);
+        return;
+    }
+    if (result != QDialog::Accepted) {
         pending_connection = TPendingConnection{};
         emit Stop_device_connection();
         return;
@@ -400,6 +423,7 @@ void MainWindow::if_Devlist_received(QList<TDeviceToConfigInfo> list)
         return;
     }
     device_caption = chosen;
+    remembered.setValue(QStringLiteral("connection/lastTerminal"), deviceIdText(list.at(index)) + QStringLiteral(": "));
     TDeviceToConnect device{};
     device.info = list.at(index);
     device.via_server = 1;
@@ -443,6 +467,14 @@ void MainWindow::if_outcome(TSessionOutcome outcome)
     if (endsAttempt(outcome.code) && outcome.code != ESessionOutcome::WrongPin)
         pending_connection = TPendingConnection{};
     switch (outcome.code) {
+    case ESessionOutcome::FirmwareInstalled:
+        end_transfer();
+        [[fallthrough]];
+    case ESessionOutcome::Restarted:
+    case ESessionOutcome::Lost:
+        if (connection_dialog->autoReconnect())
+            start_reconnect();
+        break;
     case ESessionOutcome::SettingsLoaded: {
         bool identified = false;
         const QString terminal = session_terminal(&identified);
@@ -470,7 +502,6 @@ void MainWindow::if_outcome(TSessionOutcome outcome)
     case ESessionOutcome::SettingsSendFailed:
     case ESessionOutcome::LogLoaded:
     case ESessionOutcome::LogFailed:
-    case ESessionOutcome::FirmwareInstalled:
     case ESessionOutcome::FirmwareFileMissing:
     case ESessionOutcome::FirmwareFileUnreadable:
     case ESessionOutcome::FirmwareFailed:
@@ -485,10 +516,15 @@ void MainWindow::if_parameter_read(int row, bool ok)
 {
     if (row >= 0 && row < PARAMETER_COUNT)
         state_valid[row] = ok && connected;
+    if (row == FIRMWARE_ROW && ok && connected)
+        note_firmware_version();
 }
 
 void MainWindow::if_pin_request()
 {
+    // The PIN that worked no longer does: the operator answers from here on.
+    if (reconnect_timer->isActive())
+        stop_reconnect(QString());
     // The attempt the PIN was refused for, whatever the worker reports while the prompt is open.
     const TPendingConnection attempt = pending_connection;
     bool ok = false;
@@ -500,6 +536,7 @@ void MainWindow::if_pin_request()
     }
     // Queued, but the worker takes queued calls in before it starts the search below.
     emit device_pin(pin);
+    sent_pin = pin;
     start_pending(attempt.device, attempt.caption);
 }
 
@@ -650,6 +687,10 @@ void MainWindow::on_UpdateFirmware_clicked()
 void MainWindow::on_ConnectToDevice_clicked()
 {
     user_action();
+    if (reconnect_timer->isActive()) {
+        stop_reconnect(tr("Переподключение остановлено"));
+        return;
+    }
     if (connected) {
         if (!confirm_dropping_edits(tr("После отключения записать их в это устройство будет нельзя."),
                                     tr("Отключиться")))
@@ -1098,4 +1139,74 @@ void MainWindow::proceed_guarded()
     case EGuarded::None:
         break;
     }
+}
+
+void MainWindow::setReconnectTiming(int periodMs, int limitMs)
+{
+    reconnect_period_ms = periodMs;
+    reconnect_limit_ms = limitMs;
+}
+
+bool MainWindow::isReconnecting() const
+{
+    return reconnect_timer->isActive();
+}
+
+void MainWindow::start_reconnect()
+{
+    // Only a terminal this window reached before, with the PIN that worked.
+    if (working_pin.isEmpty() || reconnect_timer->isActive())
+        return;
+    reconnect_attempts = 0;
+    reconnect_clock.start();
+    reconnect_timer->start(reconnect_period_ms);
+    ui->ConnectToDevice->setText(tr("Прекратить переподключение"));
+}
+
+void MainWindow::try_reconnect()
+{
+    if (connected || pending_connection.active)
+        return;
+    if (reconnect_clock.elapsed() >= reconnect_limit_ms) {
+        stop_reconnect(tr("Устройство не вернулось за %1 с, переподключение прекращено").arg(reconnect_limit_ms / 1000));
+        return;
+    }
+    ++reconnect_attempts;
+    status_board->progress(tr("Переподключение: попытка %1").arg(reconnect_attempts));
+    emit device_pin(working_pin);
+    sent_pin = working_pin;
+    const TDeviceToConnect device = reconnect_device;
+    if (device.via_server)
+        relay_device = device.info;
+    relay_session = device.via_server != 0;
+    start_pending(device, reconnect_caption);
+}
+
+void MainWindow::stop_reconnect(const QString &why)
+{
+    reconnect_timer->stop();
+    if (!connected)
+        ui->ConnectToDevice->setText(tr("Соединиться"));
+    if (!why.isEmpty())
+        status_board->outcome(why);
+}
+
+void MainWindow::reconnected()
+{
+    reconnect_timer->stop();
+    status_board->outcome(tr("Устройство снова на связи (попыток: %1)").arg(reconnect_attempts));
+    // Did it come back with other firmware? The version read now tells.
+    checking_firmware = true;
+    worker->read_state_group(GROUP_SYSTEM);
+}
+
+void MainWindow::note_firmware_version()
+{
+    const ParameterDescriptor &row = parameterRow(FIRMWARE_ROW);
+    const QString version = QString::fromUtf8(reinterpret_cast<const char *>(row.value),
+                                              int(qstrnlen(reinterpret_cast<const char *>(row.value), row.size)));
+    if (checking_firmware && !firmware_version.isEmpty() && version != firmware_version)
+        status_board->outcome(tr("Устройство вернулось с другой прошивкой: %1 (была %2)").arg(version, firmware_version));
+    checking_firmware = false;
+    firmware_version = version;
 }

@@ -8,8 +8,10 @@
 #include "session/SessionOutcome.h"
 #include "transport/TDeviceToConfigInfo.h"
 #include "transport/TDeviceToConnect.h"
+#include "transport/TServerAddress.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
 #include <QString>
@@ -45,6 +47,9 @@ public:
     // Settings edited in the window and neither written to a terminal nor saved to a file.
     bool hasUnwrittenEdits() const;
     const SettingsOrigin &settingsOrigin() const { return settings_origin; }
+    // Getting the terminal back: how often and for how long (tests shorten them).
+    void setReconnectTiming(int periodMs, int limitMs);
+    bool isReconnecting() const;
 
     void rebuild_views(uint8_t device_type);
 
@@ -148,6 +153,11 @@ private:
     QByteArray read_settings_source(const QString &path, QVector<TSettingKey> *missing);
     void show_differences(const QString &title, const QString &before, const QString &after,
                           const QByteArray &beforeImage, const QByteArray &afterImage);
+    void start_reconnect();
+    void try_reconnect();
+    void stop_reconnect(const QString &why);
+    void reconnected();
+    void note_firmware_version();
 
     QString window_title;
     AboutDialog *about_dialog = nullptr;
@@ -186,6 +196,19 @@ private:
     bool edit_marks_pending = false;
     EGuarded guarded = EGuarded::None;
     BackupStore backups;
+    TServerAddress last_server;
+    // The PIN last sent, and the one that got the current or last terminal: memory only.
+    QString sent_pin;
+    QString working_pin;
+    TDeviceToConnect reconnect_device{};
+    QString reconnect_caption;
+    QTimer *reconnect_timer = nullptr;
+    QElapsedTimer reconnect_clock;
+    int reconnect_attempts = 0;
+    int reconnect_period_ms = 2000;
+    int reconnect_limit_ms = 120000;
+    QString firmware_version;
+    bool checking_firmware = false;
 
     QThread *worker_thread = nullptr;
     QTimer *regular_timer = nullptr;

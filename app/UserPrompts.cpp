@@ -93,14 +93,15 @@ QString UserPrompts::getOpenFileName(QWidget *parent, const QString &caption, co
     return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
 }
 
-bool UserPrompts::runDeviceSelection(QWidget *parent, const QStringList &devices, QString *chosen)
+int UserPrompts::runDeviceSelection(QWidget *parent, const QStringList &devices, const QString &preferred,
+                                    QString *chosen)
 {
     select_device_dialog dialog(devices, parent);
+    dialog.preselect(preferred);
     const int result = handlers().selection ? handlers().selection(dialog) : dialog.exec();
-    if (result != QDialog::Accepted)
-        return false;
-    *chosen = dialog.selected_device;
-    return true;
+    if (result == QDialog::Accepted)
+        *chosen = dialog.selected_device;
+    return result;
 }
 
 void UserPrompts::setMessageHandler(MessageHandler handler) { handlers().message = std::move(handler); }

@@ -37,8 +37,10 @@ public:
     static QString getPin(QWidget *parent, const QString &title, const QString &label, bool *ok);
     static QString getSaveFileName(QWidget *parent, const QString &caption, const QString &filter);
     static QString getOpenFileName(QWidget *parent, const QString &caption, const QString &filter);
-    // Runs the device selection on `devices`; true with *chosen set when the user accepted.
-    static bool runDeviceSelection(QWidget *parent, const QStringList &devices, QString *chosen);
+    // Runs the device selection on `devices`, the entry starting with `preferred` current:
+    // QDialog::Accepted with *chosen set, QDialog::Rejected, or select_device_dialog::Refresh.
+    static int runDeviceSelection(QWidget *parent, const QStringList &devices, const QString &preferred,
+                                  QString *chosen);
     // Runs a dialog modally: its exec() result.
     static int runDialog(QDialog &dialog);
 

@@ -4,7 +4,9 @@
 #include "files/ServerAddressFile.h"
 #include "ui_connection_window.h"
 
+#include <QCheckBox>
 #include <QFile>
+#include <QSettings>
 
 connection_window::connection_window(QWidget *parent)
     : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
@@ -13,10 +15,13 @@ connection_window::connection_window(QWidget *parent)
       settings_file(new QFile(QStringLiteral("settings.cfg"), this))
 {
     ui->setupUi(this);
-    ui->radioButton_usb_connect->setChecked(true);
-    mode = 0;
-    ui->lineEdit_address->setEnabled(false);
-    ui->spinBox_port->setEnabled(false);
+    // The way chosen last time, and the reconnect choice, are remembered; "settings.cfg"
+    // keeps the relay server's address only, as other installations read it.
+    const QSettings remembered;
+    set_mode(remembered.value(QStringLiteral("connection/mode"), 0).toUInt() == 1 ? 1 : 0);
+    ui->checkBox_reconnect->setChecked(remembered.value(QStringLiteral("connection/reconnect"), false).toBool());
+    connect(ui->checkBox_reconnect, &QCheckBox::toggled, this,
+            [](bool on) { QSettings().setValue(QStringLiteral("connection/reconnect"), on); });
     load_server_address();
 }
 
@@ -64,22 +69,38 @@ void connection_window::store_server_address()
     settings_file->close();
 }
 
+bool connection_window::autoReconnect() const
+{
+    return ui->checkBox_reconnect->isChecked();
+}
+
+void connection_window::set_mode(uint32_t chosen)
+{
+    mode = chosen;
+    ui->radioButton_usb_connect->setChecked(mode == 0);
+    ui->radioButton_tcp_connect->setChecked(mode == 1);
+    ui->lineEdit_address->setEnabled(mode == 1);
+    ui->spinBox_port->setEnabled(mode == 1);
+}
+
 void connection_window::on_radioButton_usb_connect_clicked()
 {
-    ui->lineEdit_address->setEnabled(false);
-    ui->spinBox_port->setEnabled(false);
-    mode = 0;
+    set_mode(0);
 }
 
 void connection_window::on_radioButton_tcp_connect_clicked()
 {
-    ui->lineEdit_address->setEnabled(true);
-    ui->spinBox_port->setEnabled(true);
-    mode = 1;
+    set_mode(1);
+}
+
+void connection_window::on_pushButton_cancel_clicked()
+{
+    hide();
 }
 
 void connection_window::on_commandLinkButton_connect_clicked()
 {
+    QSettings().setValue(QStringLiteral("connection/mode"), mode);
     if (mode == 1) {
         address = ui->lineEdit_address->text();
         port = uint16_t(ui->spinBox_port->value());

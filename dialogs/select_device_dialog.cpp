@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QListWidgetItem>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -14,6 +15,8 @@ select_device_dialog::select_device_dialog(const QStringList &devices, QWidget *
       button_layout(new QHBoxLayout),
       ok_button(new QPushButton(tr("Ok"), this)),
       cancel_button(new QPushButton(tr("Отмена"), this)),
+      refresh_button(new QPushButton(tr("Обновить"), this)),
+      sort_button(new QPushButton(tr("По алфавиту"), this)),
       filter_edit(new QLineEdit(this)),
       device_list(new QListWidget(this)),
       all_devices(devices)
@@ -23,9 +26,17 @@ select_device_dialog::select_device_dialog(const QStringList &devices, QWidget *
     device_list->setObjectName(QStringLiteral("device_list"));
     ok_button->setObjectName(QStringLiteral("ok_button"));
     cancel_button->setObjectName(QStringLiteral("cancel_button"));
+    refresh_button->setObjectName(QStringLiteral("refresh_button"));
+    sort_button->setObjectName(QStringLiteral("sort_button"));
+    filter_edit->setPlaceholderText(tr("Фильтр: номер или имя устройства"));
+    filter_edit->setClearButtonEnabled(true);
+    sort_button->setCheckable(true);
 
     main_layout->addWidget(filter_edit);
     main_layout->addWidget(device_list);
+    button_layout->addWidget(refresh_button);
+    button_layout->addWidget(sort_button);
+    button_layout->addStretch();
     button_layout->addWidget(ok_button);
     button_layout->addWidget(cancel_button);
     main_layout->addLayout(button_layout);
@@ -37,6 +48,13 @@ select_device_dialog::select_device_dialog(const QStringList &devices, QWidget *
     connect(cancel_button, &QPushButton::clicked, this, &QDialog::reject);
     connect(filter_edit, &QLineEdit::textChanged, this, &select_device_dialog::filter_devs);
     connect(device_list, &QListWidget::currentTextChanged, this, &select_device_dialog::select_device);
+    // A double click picks the entry at once.
+    connect(device_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
+        select_device(item->text());
+        accepted();
+    });
+    connect(refresh_button, &QPushButton::clicked, this, [this] { done(Refresh); });
+    connect(sort_button, &QPushButton::toggled, this, [this] { filter_devs(filter_edit->text()); });
     adjustSize();
 }
 
@@ -46,9 +64,24 @@ void select_device_dialog::filter_devs(const QString &filter)
     for (const QString &device : all_devices)
         if (device.contains(filter, Qt::CaseInsensitive))
             device_list->addItem(device);
+    // Sorted on demand; otherwise in the server's order.
+    if (sort_button->isChecked())
+        device_list->sortItems();
     // The list rebuilt without a current entry: the old choice may no longer be shown.
     device_list->setCurrentRow(-1);
     selected_device.clear();
+}
+
+void select_device_dialog::preselect(const QString &start)
+{
+    if (start.isEmpty())
+        return;
+    for (int row = 0; row < device_list->count(); ++row) {
+        if (device_list->item(row)->text().startsWith(start)) {
+            device_list->setCurrentRow(row);
+            return;
+        }
+    }
 }
 
 void select_device_dialog::select_device(const QString &device)

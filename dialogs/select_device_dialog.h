@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class QHBoxLayout;
+class QListWidgetItem;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -17,7 +18,13 @@ class select_device_dialog : public QDialog
     Q_OBJECT
 
 public:
+    // Ends the dialog asking for the server's list anew.
+    static constexpr int Refresh = 2;
+
     explicit select_device_dialog(const QStringList &devices, QWidget *parent = nullptr);
+
+    // Makes the entry that starts with this text (the terminal chosen last time) current.
+    void preselect(const QString &start);
 
     QString selected_device;
 
@@ -33,6 +40,8 @@ private:
     QHBoxLayout *button_layout;
     QPushButton *ok_button;
     QPushButton *cancel_button;
+    QPushButton *refresh_button;
+    QPushButton *sort_button;
     QLineEdit *filter_edit;
     QListWidget *device_list;
     const QStringList all_devices;

@@ -56,7 +56,8 @@ void SessionController::setPin(const QString &pin)
 
 void SessionController::tick()
 {
-    if (m_connected.load() && m_updateState.load())
+    // A group asked for by number and still pending is a state read too: not replaced.
+    if (m_connected.load() && m_updateState.load() && !m_pending.has(ERequest::StateRead))
         request({ERequest::StateRead});
 }
 
@@ -118,8 +119,13 @@ void SessionController::pass()
         return;
     }
 
-    if (m_pending.take(ERequest::StateRead) && m_updateState.load())
-        readState();
+    if (const auto state = m_pending.take(ERequest::StateRead)) {
+        // A group asked for by number is read whether or not the state is polled.
+        if (state->number > 0)
+            readState(state->number - 1);
+        else if (m_updateState.load())
+            readState(m_statePage.load());
+    }
     if (!m_connected.load())
         return;
     if (const auto backup = m_pending.take(ERequest::ReadBackup))
@@ -267,11 +273,11 @@ void SessionController::closeQuietly()
     m_port->close(true);
 }
 
-void SessionController::readState()
+void SessionController::readState(int group)
 {
     uint16_t first = 0;
     uint16_t last = 0;
-    groupBounds(ParameterGroup(m_statePage.load()), &first, &last);
+    groupBounds(ParameterGroup(group), &first, &last);
     if (!readRows(first, last))
         return;
     emit groupRead();

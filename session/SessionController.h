@@ -85,7 +85,7 @@ private:
     void startSession(const TSessionRequest &request);
     void endSession(const TSessionOutcome &ending);
     void declareLost();
-    void readState();
+    void readState(int group);
     void downloadSettings();
     void readBackup(bool withImei);
     void uploadSettings(const TSessionRequest &request);

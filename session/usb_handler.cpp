@@ -157,6 +157,14 @@ void usb_handler::read_backup(bool withImei)
     m_controller->request(r);
 }
 
+void usb_handler::read_state_group(int group)
+{
+    TSessionRequest r{ERequest::StateRead};
+    // Offset by one: 0 stands for the polled tab's group.
+    r.number = group + 1;
+    m_controller->request(r);
+}
+
 void usb_handler::upload_settings_image(QByteArray image)
 {
     TSessionRequest r{ERequest::UploadSettings};

@@ -81,6 +81,9 @@ public slots:
     // Reads the terminal's settings for a backup: backup_read, or an outcome if it fails.
     // withImei: the IMEI is read first, into the store, to name a terminal on USB.
     void read_backup(bool withImei = false);
+    // Reads one state group now, whichever the state tab polls (e.g. the firmware version
+    // after reconnecting).
+    void read_state_group(int group);
     // Writes this settings image, taken by the caller where the settings are edited.
     void upload_settings_image(QByteArray image);
     void on_upload_settings();
