@@ -235,6 +235,7 @@ MainWindow::MainWindow(QWidget *parent)
         pending_connection = TPendingConnection{};
         last_server = server;
     });
+    sent_pin = QLatin1String(usb_handler::DEFAULT_PIN);
     reconnect_timer = new QTimer(this);
     connect(reconnect_timer, &QTimer::timeout, this, &MainWindow::try_reconnect);
 
@@ -467,6 +468,11 @@ void MainWindow::if_outcome(TSessionOutcome outcome)
     if (endsAttempt(outcome.code) && outcome.code != ESessionOutcome::WrongPin)
         pending_connection = TPendingConnection{};
     switch (outcome.code) {
+    case ESessionOutcome::Connected:
+        if (announce_reconnect)
+            status_board->outcome(tr("Устройство снова на связи (попыток: %1)").arg(reconnect_attempts));
+        announce_reconnect = false;
+        break;
     case ESessionOutcome::FirmwareInstalled:
         end_transfer();
         [[fallthrough]];
@@ -1194,7 +1200,8 @@ void MainWindow::stop_reconnect(const QString &why)
 void MainWindow::reconnected()
 {
     reconnect_timer->stop();
-    status_board->outcome(tr("Устройство снова на связи (попыток: %1)").arg(reconnect_attempts));
+    // Told once the terminal's type is read, after the plain "connected".
+    announce_reconnect = true;
     // Did it come back with other firmware? The version read now tells.
     checking_firmware = true;
     worker->read_state_group(GROUP_SYSTEM);

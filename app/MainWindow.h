@@ -205,6 +205,7 @@ private:
     QTimer *reconnect_timer = nullptr;
     QElapsedTimer reconnect_clock;
     int reconnect_attempts = 0;
+    bool announce_reconnect = false;
     int reconnect_period_ms = 2000;
     int reconnect_limit_ms = 120000;
     QString firmware_version;

@@ -54,7 +54,11 @@ private slots:
         QVERIFY(QDir::setCurrent(workDir.path()));
     }
 
-    void init() { std::memset(&SettingsStorage, 0, sizeof SettingsStorage); }
+    void init()
+    {
+        QSettings().clear();
+        std::memset(&SettingsStorage, 0, sizeof SettingsStorage);
+    }
 
     void disconnectedLook_data()
     {

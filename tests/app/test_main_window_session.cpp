@@ -94,6 +94,7 @@ private slots:
 
     void init()
     {
+        QSettings().clear();
         QDir(BackupStore::defaultRoot()).removeRecursively();
         std::memset(&SettingsStorage, 0, sizeof SettingsStorage);
         relay = std::make_unique<RelayProcess>();
@@ -302,6 +303,48 @@ private slots:
         const QString disconnected = QStringLiteral("Устройство отключено");
         QVERIFY(QTest::qWaitFor([&] { return w.statusBar()->currentMessage() == disconnected; }, 5000));
         QVERIFY(!w.isDeviceConnected());
+    }
+
+    // Opted in, the window finds the terminal again after its restart, with the PIN that worked.
+    void reconnectsAfterRestartWhenAsked()
+    {
+        QSettings().setValue(QStringLiteral("connection/reconnect"), true);
+        terminalA = std::make_unique<TerminalProcess>();
+        QVERIFY(terminalA->start({"--relay", QStringLiteral("127.0.0.1:%1").arg(relay->terminalPort()), "--id",
+                                  "TRX-0001", "--pin", "1234", "--reboot-ms", "400"}));
+        PromptScript prompts;
+        prompts.pinAnswers = QStringList{"1234"};
+        MainWindow w;
+        speedUp(w);
+        w.setReconnectTiming(100, 10000);
+        QVERIFY(connectTo(w, prompts, "TRX-0001"));
+
+        prompts.questionAnswers = {true};
+        child<QPushButton>(w, "restartButton")->click();
+        QVERIFY(QTest::qWaitFor([&] { return w.isReconnecting(); }, 5000));
+        QCOMPARE(child<QCommandLinkButton>(w, "ConnectToDevice")->text(), QStringLiteral("Прекратить переподключение"));
+        QVERIFY(QTest::qWaitFor([&] { return w.isDeviceConnected() && !w.isReconnecting(); }, 10000));
+        QVERIFY2(w.statusBar()->currentMessage().startsWith(QStringLiteral("Устройство снова на связи")), qPrintable(w.statusBar()->currentMessage()));
+        QCOMPARE(prompts.pinQuestions, 1);
+    }
+
+    // A terminal that does not come back is given up on after the limit, not tried for ever.
+    void reconnectGivesUpAfterItsLimit()
+    {
+        QSettings().setValue(QStringLiteral("connection/reconnect"), true);
+        QVERIFY(startTerminals());
+        PromptScript prompts;
+        MainWindow w;
+        speedUp(w);
+        w.setReconnectTiming(100, 1500);
+        QVERIFY(connectTo(w, prompts, "TRX-0001"));
+
+        terminalA.reset();
+        QVERIFY2(QTest::qWaitFor([&] { return w.isReconnecting(); }, 8000), qPrintable(w.statusBar()->currentMessage()));
+        QVERIFY(QTest::qWaitFor([&] { return !w.isReconnecting(); }, 8000));
+        QVERIFY(!w.isDeviceConnected());
+        QVERIFY(w.statusBar()->currentMessage().contains(QStringLiteral("переподключение прекращено")));
+        QCOMPARE(child<QCommandLinkButton>(w, "ConnectToDevice")->text(), QStringLiteral("Соединиться"));
     }
 
     void closingWhileConnectedEndsSessionPolitely()

@@ -61,11 +61,16 @@ private slots:
         Q_INIT_RESOURCE(icons);
         qRegisterMetaType<TServerAddress>();
         qRegisterMetaType<TDeviceToConnect>();
+        QStandardPaths::setTestModeEnabled(true);
         QVERIFY(workDir.isValid());
         QVERIFY(QDir::setCurrent(workDir.path()));
     }
 
-    void init() { QFile::remove(CFG); }
+    void init()
+    {
+        QFile::remove(CFG);
+        QSettings().clear();
+    }
 
     void firstRunCreatesEmptyFileInUsbMode()
     {
@@ -101,6 +106,25 @@ private slots:
                                                   "9C40"));
         connection_window next;
         QCOMPARE(shown(next), QStringLiteral("10.0.0.2:40000"));
+    }
+
+    // The way of the last connection comes back; a way only clicked at, not used, does not.
+    void connectionWayAndReconnectChoiceAreRemembered()
+    {
+        {
+            connection_window w;
+            connectOverTcp(w, QStringLiteral("10.0.0.2"), 40000);
+            child<QCheckBox>(w, "checkBox_reconnect")->setChecked(true);
+        }
+        {
+            connection_window w;
+            QVERIFY(child<QRadioButton>(w, "radioButton_tcp_connect")->isChecked());
+            QVERIFY(w.autoReconnect());
+            child<QRadioButton>(w, "radioButton_usb_connect")->click();
+        }
+        connection_window next;
+        QVERIFY(child<QRadioButton>(next, "radioButton_tcp_connect")->isChecked());
+        QVERIFY(child<QLineEdit>(next, "lineEdit_address")->isEnabled());
     }
 
     void shorterAddressAfterLongerReadsBackShort()
@@ -284,6 +308,29 @@ private slots:
         for (int i = 0; i < list(d)->count(); ++i)
             shown << list(d)->item(i)->text();
         QCOMPARE(shown, expected);
+    }
+
+    void sortPreselectDoubleClickAndRefresh()
+    {
+        QStringList reversed = DEVICES;
+        std::reverse(reversed.begin(), reversed.end());
+        select_device_dialog d(reversed);
+        d.show();
+        QSignalSpy finished(&d, &QDialog::finished);
+        d.findChild<QPushButton *>("sort_button")->click();
+        QCOMPARE(list(d)->item(0)->text(), DEVICES.at(0));
+        QCOMPARE(list(d)->item(3)->text(), DEVICES.at(3));
+
+        d.preselect(QStringLiteral("2001"));
+        QCOMPARE(d.selected_device, DEVICES.at(2));
+        emit list(d)->itemDoubleClicked(list(d)->item(1));
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(d.selected_device, DEVICES.at(1));
+
+        select_device_dialog again(DEVICES);
+        QSignalSpy refreshed(&again, &QDialog::finished);
+        again.findChild<QPushButton *>("refresh_button")->click();
+        QCOMPARE(refreshed.value(0).value(0).toInt(), select_device_dialog::Refresh);
     }
 
     void cancelRejects()

@@ -179,6 +179,7 @@ private slots:
     }
     void init()
     {
+        QSettings().clear();
         m_dir = std::make_unique<QTemporaryDir>();
         // The connection window keeps the relay address in the working directory.
         QVERIFY(m_dir->isValid() && QDir::setCurrent(m_dir->path()));
