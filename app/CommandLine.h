@@ -17,6 +17,10 @@ public:
     // here (help, version, a bad value), or -1 to go on to the window.
     static int parse(int argc, char **argv, TWindowOptions *options);
 
+    static void nameApplication();
+    // The language asked for, else the one chosen in the window, else the system's.
+    static QString language(const TWindowOptions &options);
+
     // Before the application object: a window of widgets only needs no OpenGL, and loading it
     // costs start-up time and about 50 MiB. The user's own QT_XCB_GL_INTEGRATION stands.
     static void prepareEnvironment();

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
+#include "files/InterfaceLanguage.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -11,9 +12,8 @@ int main(int argc, char *argv[])
         return status;
     CommandLine::prepareEnvironment();
     QApplication app(argc, argv);
-    // Where settings and backups are kept: ~/.local/share/Trivox/trivox on Linux.
-    QCoreApplication::setOrganizationName(QStringLiteral("Trivox"));
-    QCoreApplication::setApplicationName(QStringLiteral("trivox"));
+    CommandLine::nameApplication();
+    InterfaceLanguage::install(CommandLine::language(options));
     CommandLine::applyLogging(options);
     // The installed desktop entry and icon: how task bars and Wayland match the window to them.
     QGuiApplication::setDesktopFileName(QStringLiteral("trivox"));

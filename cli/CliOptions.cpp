@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "files/InterfaceLanguage.h"
 #include "transport/CConfiguratorHandlerPort.h"
 
 #include <QCommandLineOption>
@@ -129,6 +130,8 @@ struct TParserOptions {
                                  QStringLiteral("dir")};
     QCommandLineOption jobs{QStringLiteral("jobs"), QCoreApplication::translate("CliOptions", "Обслуживать до N терминалов одновременно (1-64)."),
                             QStringLiteral("N")};
+    QCommandLineOption lang{QStringLiteral("lang"), QCoreApplication::translate("CliOptions", "Язык сообщений: ru или en (по умолчанию как в системе)."),
+                            QStringLiteral("ru|en")};
     QCommandLineOption journal{QStringLiteral("journal"),
                                QCoreApplication::translate("CliOptions", "Журнал выполненных терминалов; повтор пропускает сделанное."),
                                QStringLiteral("file")};
@@ -140,7 +143,7 @@ struct TParserOptions {
                            "сервер-ретранслятор."));
         parser.addOptions({help, version, usb, device, relay, id, all, pin, group, input, output, json,
                            continueOnError, yesReally, verbose, debug, allowPartial, noBackup, backupDir, jobs,
-                           journal});
+                           journal, lang});
         parser.addPositionalArgument(QStringLiteral("command"),
                                      QStringLiteral("list, state, read-settings, write-settings, log, firmware, "
                                                     "restart, factory-reset, backup, diff, export, import"));
@@ -169,6 +172,19 @@ QString CliOptions::commandName(ECliCommand command)
     return QString();
 }
 
+QString CliOptions::languageAsked(const QStringList &arguments)
+{
+    // Read ahead of the parser: the option descriptions are translated when it is built.
+    QString asked;
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments.at(i) == QLatin1String("--lang"))
+            asked = arguments.value(i + 1);
+        else if (arguments.at(i).startsWith(QLatin1String("--lang=")))
+            asked = arguments.at(i).mid(7);
+    }
+    return asked;
+}
+
 QString CliOptions::helpText() const
 {
     QCommandLineParser parser;
@@ -192,6 +208,11 @@ CliOptions::EOutcome CliOptions::parse(const QStringList &arguments, const QProc
     o.addTo(parser);
     if (!parser.parse(arguments)) {
         m_error = parser.errorText();
+        return EOutcome::Error;
+    }
+    m_options.language = parser.value(o.lang);
+    if (parser.isSet(o.lang) && !InterfaceLanguage::isKnown(m_options.language)) {
+        fail(tr("--lang: ожидается ru или en, а не '%1'").arg(m_options.language));
         return EOutcome::Error;
     }
     if (parser.isSet(o.help))
@@ -497,5 +518,7 @@ QStringList CliOptions::terminalArguments(const TCliOptions &options, const QStr
         arguments << QStringLiteral("--verbose");
     if (options.debug)
         arguments << QStringLiteral("--debug");
+    if (!options.language.isEmpty())
+        arguments << QStringLiteral("--lang") << options.language;
     return arguments;
 }

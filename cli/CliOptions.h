@@ -53,6 +53,7 @@ struct TCliOptions {
     QString backupDir;      // empty: BackupStore's default root
     int jobs = 1;
     QString journal;
+    QString language;       // "ru", "en"; empty: as the system's
     QString diffA;          // a file, or DIFF_DEVICE
     QString diffB;
     bool child = false;     // one terminal of a --jobs run: the result goes out whole, as JSON
@@ -80,6 +81,8 @@ public:
     QString helpText() const;
 
     static QString commandName(ECliCommand command);
+    // The value of --lang, before parsing, so that the help and the errors come in it.
+    static QString languageAsked(const QStringList &arguments);
     // Whether the command needs a terminal; diff needs one only for a side named "device".
     static bool needsTerminal(const TCliOptions &options);
     // The command line that does the same to the one terminal id, writing output (if any)

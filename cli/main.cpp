@@ -6,6 +6,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/FleetRunner.h"
 #include "cli/SettingsText.h"
+#include "files/InterfaceLanguage.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -18,6 +19,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Trivox"));
     QCoreApplication::setApplicationName(QStringLiteral("trivox"));
 
+    InterfaceLanguage::install(InterfaceLanguage::choose(CliOptions::languageAsked(QCoreApplication::arguments()),
+                                                         QString(), InterfaceLanguage::systemUiLanguages()));
     CliOptions parser;
     switch (parser.parse(QCoreApplication::arguments(), QProcessEnvironment::systemEnvironment())) {
     case CliOptions::EOutcome::Help:

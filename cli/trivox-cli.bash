@@ -36,6 +36,10 @@ _trivox_cli()
             COMPREPLY=($(compgen -W '1 2 4 8 16' -- "$cur"))
             return
             ;;
+        --lang)
+            COMPREPLY=($(compgen -W 'ru en' -- "$cur"))
+            return
+            ;;
         -o | --output)
             _filedir
             return
@@ -49,7 +53,7 @@ _trivox_cli()
         COMPREPLY=($(compgen -W '--help --version --usb --device --relay --id --all
             --pin --group --input --output --json --continue-on-error --yes-really
             --verbose --debug --allow-partial --no-backup --backup-dir --jobs
-            --journal' -- "$cur"))
+            --journal --lang' -- "$cur"))
         return
     fi
 

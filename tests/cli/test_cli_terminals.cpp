@@ -100,6 +100,8 @@ class CliTerminalsTest : public QObject
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("QT_LOGGING_RULES");
         env.insert("TRIVOX_CLI_FAST", "1");
+        // The messages compared below are the Russian ones.
+        env.insert("LANGUAGE", "ru");
         env.insert("TRIVOX_PIN", pin);
         // The default backup folder lies under it.
         env.insert("XDG_DATA_HOME", m_dir.filePath("data"));

@@ -60,6 +60,7 @@ private slots:
         QTest::newRow("no jobs") << "--relay h --all --jobs 0 state" << unset;
         QTest::newRow("jobs for one file") << "--jobs 2 export -i a.ksf -o a.json" << unset;
         QTest::newRow("no backup of a read") << "--usb --no-backup read-settings -o x.ksf" << unset;
+        QTest::newRow("unknown language") << "--usb --lang de state" << unset;
         QTest::newRow("no backup into a folder") << "--usb --no-backup --backup-dir d restart" << unset;
     }
 
@@ -104,7 +105,7 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::newRow("state") << "--relay [::1]:26000 --all --jobs 3 --continue-on-error state --group io -v";
         QTest::newRow("write") << "--relay h --id A,B write-settings -i x.ksf --allow-partial --backup-dir b --debug";
-        QTest::newRow("reset") << "--relay h --id A,B --journal j factory-reset --yes-really --no-backup";
+        QTest::newRow("reset") << "--relay h --id A,B --journal j factory-reset --yes-really --no-backup --lang en";
         QTest::newRow("read") << "--relay h --id A,B read-settings -o x.ksf";
     }
 
@@ -122,7 +123,8 @@ private slots:
         QCOMPARE(c.ids, QStringList{"B"});
         QVERIFY(c.command == p.command && c.relay.ip == p.relay.ip && c.relay.port == p.relay.port && c.pin == p.pin);
         QVERIFY(c.groups == p.groups && c.input == p.input && c.allowPartial == p.allowPartial);
-        QVERIFY(c.noBackup == p.noBackup && c.backupDir == p.backupDir && c.verbose == p.verbose && c.debug == p.debug);
+        QVERIFY(c.noBackup == p.noBackup && c.backupDir == p.backupDir && c.verbose == p.verbose && c.debug == p.debug
+                && c.language == p.language);
         QVERIFY(c.jobs == 1 && c.journal.isEmpty() && c.output == (p.output.isEmpty() ? "" : "out-B"));
     }
 
