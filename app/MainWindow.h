@@ -16,6 +16,7 @@
 #include <cstdint>
 
 class AboutDialog;
+class PlotsPage;
 class StatusBoard;
 class QProgressBar;
 class QTextCodec;
@@ -145,6 +146,8 @@ private:
     QByteArray read_settings_source(const QString &path, QVector<TSettingKey> *missing);
     void show_differences(const QString &title, const QString &before, const QString &after,
                           const QByteArray &beforeImage, const QByteArray &afterImage);
+    // The plots page and its button in the left column, after "Диагностика".
+    void install_plots_page();
 
     QString window_title;
     AboutDialog *about_dialog = nullptr;
@@ -183,6 +186,7 @@ private:
     bool edit_marks_pending = false;
     EGuarded guarded = EGuarded::None;
     BackupStore backups;
+    PlotsPage *plots_page = nullptr;
 
     QThread *worker_thread = nullptr;
     QTimer *regular_timer = nullptr;

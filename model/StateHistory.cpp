@@ -61,7 +61,7 @@ StateHistory::StateHistory(qint64 spanMs)
     std::fill(std::begin(m_seriesOfRow), std::end(m_seriesOfRow), -1);
     using C = TDeviceCapabilities;
     // In the order and with the names and units of the state trees.
-    add(UPTIME_ID, GROUP_SYSTEM, QT_TRANSLATE_NOOP("StateHistory", "Время с последней перезагрузки"),
+    add(UPTIME_ID, GROUP_SYSTEM, QT_TRANSLATE_NOOP("StateHistory", "Время с перезагрузки"),
         QT_TRANSLATE_NOOP("StateHistory", "сек."));
     for (int i = 0; i < MAX_INPUTS; ++i)
         add(uint16_t(ANALOG_INPUT_FIRST_ID + i), GROUP_IO, QT_TRANSLATE_NOOP("StateHistory", "Аналоговый вход %1"),
@@ -72,13 +72,13 @@ StateHistory::StateHistory(qint64 spanMs)
     for (int i = 0; i < MAX_INPUTS; ++i)
         add(uint16_t(FREQUENCY_INPUT_FIRST_ID + i), GROUP_IO, QT_TRANSLATE_NOOP("StateHistory", "Частотный вход %1"),
             QT_TRANSLATE_NOOP("StateHistory", "Гц"), i + 1, {&C::frequencyInputCount, i + 1});
-    add(INTERNAL_TEMPERATURE_ID, GROUP_IO, QT_TRANSLATE_NOOP("StateHistory", "Датчик температуры внутренний"), DEGREES);
+    add(INTERNAL_TEMPERATURE_ID, GROUP_IO, QT_TRANSLATE_NOOP("StateHistory", "Температура внутренняя"), DEGREES);
     add(SUPPLY_VOLTAGE_ID, GROUP_IO, QT_TRANSLATE_NOOP("StateHistory", "Напряжение питания"), VOLTS);
     const int firstOneWire = m_series.size();
     for (int i = 0; i < MAX_TEMPERATURE_SENSORS; ++i)
         add(uint16_t(EXTERNAL_TEMPERATURE_FIRST_ID + i), GROUP_IO,
-            QT_TRANSLATE_NOOP("StateHistory", "Датчик температуры 1-Wire %1"), DEGREES, i + 1,
-            {&C::temperatureSensorCount, i + 1});
+            QT_TRANSLATE_NOOP("StateHistory", "Температура 1-Wire %1"), DEGREES, i + 1,
+            {&C::temperatureSensorCount, i + 1}, QT_TRANSLATE_NOOP("StateHistory", "Датчики температуры 1-Wire"));
     for (int i = firstOneWire; i < m_series.size(); ++i)
         m_oneWire[i] = true;
     static const char *const CELL[] = {"MCC", "MNC", "LAC", "CELLID"};
@@ -86,16 +86,18 @@ StateHistory::StateHistory(qint64 spanMs)
         add(uint16_t(MCC_ID + i), GROUP_NETWORK, CELL[i], nullptr);
     add(SIGNAL_ID, GROUP_NETWORK, QT_TRANSLATE_NOOP("StateHistory", "Уровень сигнала"), nullptr);
     // The last server entry is the CSD connection, which has no traffic.
+    const char *traffic = QT_TRANSLATE_NOOP("StateHistory", "Трафик");
     for (int i = 0; i < MAX_SERVERS - 1; ++i) {
         add(sentCounterId(i), GROUP_NETWORK, QT_TRANSLATE_NOOP("StateHistory", "Сервер %1: отправлено"),
-            QT_TRANSLATE_NOOP("StateHistory", "кБ"), i + 1, {&C::serverCount, i + 2});
+            QT_TRANSLATE_NOOP("StateHistory", "кБ"), i + 1, {&C::serverCount, i + 2}, traffic);
         add(receivedCounterId(i), GROUP_NETWORK, QT_TRANSLATE_NOOP("StateHistory", "Сервер %1: принято"),
-            QT_TRANSLATE_NOOP("StateHistory", "кБ"), i + 1, {&C::serverCount, i + 2});
+            QT_TRANSLATE_NOOP("StateHistory", "кБ"), i + 1, {&C::serverCount, i + 2}, traffic);
     }
     m_points.resize(m_series.size());
 }
 
-void StateHistory::add(uint16_t id, ParameterGroup group, const char *name, const char *unit, int number, TLimit limit)
+void StateHistory::add(uint16_t id, ParameterGroup group, const char *name, const char *unit, int number, TLimit limit,
+                       const char *section)
 {
     const int row = parameterRowOfId(id);
     if (row < 0)
@@ -105,7 +107,8 @@ void StateHistory::add(uint16_t id, ParameterGroup group, const char *name, cons
     if (number > 0)
         title = title.arg(number);
     m_seriesOfRow[row] = m_series.size();
-    m_series.append({row, title, unit ? tr(unit) : QString(), group, type == PARAM_FLOAT});
+    m_series.append({row, title, unit ? tr(unit) : QString(), group, section ? tr(section) : QString(),
+                     type == PARAM_FLOAT});
     m_limits.append(limit);
     m_oneWire.append(false);
 }

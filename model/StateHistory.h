@@ -21,6 +21,7 @@ struct TStateSeries {
     QString name;
     QString unit; // empty for a bare number
     ParameterGroup group;
+    QString section; // a run of like values within the group (1-Wire sensors, traffic), or empty
     bool isFloat;
 };
 
@@ -68,7 +69,7 @@ private:
     };
 
     void add(uint16_t id, ParameterGroup group, const char *name, const char *unit, int number = 0,
-             TLimit limit = {nullptr, 0});
+             TLimit limit = {nullptr, 0}, const char *section = nullptr);
     void dropAfter(qint64 ms);
     void dropBefore(qint64 ms);
 

@@ -113,7 +113,7 @@ private slots:
         }
         const QList<QByteArray> lines = h.toCsv({supply, uptime}, t0 + 1000, t0 + 3600).split('\n');
         QCOMPARE(QString::fromUtf8(lines.at(0).trimmed()),
-                 QString("Время,\"Напряжение питания, В\",\"Время с последней перезагрузки, сек.\""));
+                 QString("Время,\"Напряжение питания, В\",\"Время с перезагрузки, сек.\""));
         QStringList rows;
         for (const QByteArray &line : lines.mid(1, lines.size() - 2)) {
             const QList<QByteArray> cells = line.trimmed().split(',');
