@@ -40,6 +40,7 @@ private:
         QString name;
         std::function<bool()> ready; // polled until true
         std::function<void()> act;
+        qint64 limitMs = 30000; // for ready to come true
     };
 
     void windowShown();
