@@ -80,6 +80,8 @@ QVector<QPointF> thinned(const QVector<QPointF> &points, int columns)
         return points;
     const qreal first = points.first().x();
     const qreal width = (points.last().x() - first) / columns;
+    if (width <= 0)
+        return points;
     QVector<QPointF> out;
     out.reserve(columns * 2);
     int start = 0;

@@ -81,7 +81,8 @@ StateHistory::StateHistory(qint64 spanMs)
             {&C::temperatureSensorCount, i + 1}, QT_TRANSLATE_NOOP("StateHistory", "Датчики температуры 1-Wire"));
     for (int i = firstOneWire; i < m_series.size(); ++i)
         m_oneWire[i] = true;
-    static const char *const CELL[] = {"MCC", "MNC", "LAC", "CELLID"};
+    static const char *const CELL[] = {QT_TRANSLATE_NOOP("StateHistory", "MCC"), QT_TRANSLATE_NOOP("StateHistory", "MNC"),
+                                       QT_TRANSLATE_NOOP("StateHistory", "LAC"), QT_TRANSLATE_NOOP("StateHistory", "CELLID")};
     for (int i = 0; i < int(std::size(CELL)); ++i)
         add(uint16_t(MCC_ID + i), GROUP_NETWORK, CELL[i], nullptr);
     add(SIGNAL_ID, GROUP_NETWORK, QT_TRANSLATE_NOOP("StateHistory", "Уровень сигнала"), nullptr);
