@@ -170,9 +170,10 @@ PlotsPage::~PlotsPage()
 
 void PlotsPage::buildList()
 {
-    const QStringList saved = QSettings().value(QLatin1String(KEY_SERIES)).toStringList();
     // First use: the supply voltage and the internal temperature, what is asked for first.
-    const QStringList chosen = saved.isEmpty() ? QStringList{QStringLiteral("1252"), QStringLiteral("1250")} : saved;
+    const QStringList chosen = QSettings()
+                                   .value(QLatin1String(KEY_SERIES), QStringList{QStringLiteral("1252"), QStringLiteral("1250")})
+                                   .toStringList();
     const QString groupNames[] = {tr("Основное"), tr("Входы/выходы"), tr("Сеть")};
     QTreeWidgetItem *groups[3] = {};
     QHash<QString, QTreeWidgetItem *> sections;
