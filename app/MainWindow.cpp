@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/AppLog.h"
+#include "app/PlotsPage.h"
 #include "app/StateViews.h"
 #include "app/StatusBoard.h"
 #include "app/UserPrompts.h"
@@ -26,6 +27,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCommandLinkButton>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -184,6 +186,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->UpdateFirmware->hide();
     ui->DownloadSettings->hide();
     ui->UploadSettings->hide();
+    install_plots_page();
 
     log_codec = TerminalText::codec();
 
@@ -262,6 +265,8 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    // The page's last hide would hand polling back to a worker that is gone.
+    plots_page->disconnect(this);
     shutdown_worker();
     delete ui;
 }
@@ -347,6 +352,7 @@ void MainWindow::if_Device_connected()
     ++session_serial;
     // Nothing of this terminal has been read yet, and nothing of another may show.
     std::fill(std::begin(state_valid), std::end(state_valid), false);
+    plots_page->startSession();
     session_caption = pending_connection.caption;
     // What got the terminal, for getting it back: kept in memory only.
     working_pin = sent_pin;
@@ -520,9 +526,11 @@ void MainWindow::if_outcome(TSessionOutcome outcome)
 
 void MainWindow::if_parameter_read(int row, bool ok)
 {
-    if (row >= 0 && row < PARAMETER_COUNT)
-        state_valid[row] = ok && connected;
-    if (row == FIRMWARE_ROW && ok && connected)
+    if (row < 0 || row >= PARAMETER_COUNT)
+        return;
+    state_valid[row] = ok && connected;
+    plots_page->takeRead(row, state_valid[row]);
+    if (row == FIRMWARE_ROW && state_valid[row])
         note_firmware_version();
 }
 
@@ -664,6 +672,32 @@ void MainWindow::on_SystemDiag_clicked()
     ui->stackedWidget->setCurrentIndex(2);
     emit stop_update_state();
     worker->on_irq();
+}
+
+void MainWindow::install_plots_page()
+{
+    plots_page = new PlotsPage(ui->stackedWidget);
+    ui->stackedWidget->addWidget(plots_page);
+    auto *button = new QCommandLinkButton(tr("Графики"), ui->buttonColumn);
+    button->setObjectName(QStringLiteral("ShowPlots"));
+    button->setIcon(QIcon(QStringLiteral(":/icons/plots.png")));
+    button->setIconSize(ui->SystemDiag->iconSize());
+    button->setSizePolicy(ui->SystemDiag->sizePolicy());
+    button->setMinimumSize(ui->SystemDiag->minimumSize());
+    button->setMaximumSize(ui->SystemDiag->maximumSize());
+    button->setCheckable(true);
+    ui->buttonGroup->addButton(button);
+    ui->buttonColumnLayout->insertWidget(ui->buttonColumnLayout->indexOf(ui->SystemDiag) + 1, button);
+    // The state is polled here as on the state page.
+    connect(button, &QCommandLinkButton::clicked, this, [this] {
+        user_action();
+        ui->stackedWidget->setCurrentWidget(plots_page);
+        emit start_update_state();
+        worker->reset_irq();
+    });
+    connect(plots_page, &PlotsPage::pollGroupWanted, this, [this](int group) {
+        worker->on_current_state_tab_changed(group < 0 ? ui->sysStateTabs->currentIndex() : group);
+    });
 }
 
 void MainWindow::on_UpdateFirmware_clicked()

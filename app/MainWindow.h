@@ -18,6 +18,7 @@
 #include <cstdint>
 
 class AboutDialog;
+class PlotsPage;
 class StatusBoard;
 class QProgressBar;
 class QTextCodec;
@@ -158,6 +159,8 @@ private:
     void stop_reconnect(const QString &why);
     void reconnected();
     void note_firmware_version();
+    // The plots page and its button in the left column, after "Диагностика".
+    void install_plots_page();
 
     QString window_title;
     AboutDialog *about_dialog = nullptr;
@@ -210,6 +213,7 @@ private:
     int reconnect_limit_ms = 120000;
     QString firmware_version;
     bool checking_firmware = false;
+    PlotsPage *plots_page = nullptr;
 
     QThread *worker_thread = nullptr;
     QTimer *regular_timer = nullptr;

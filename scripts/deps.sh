@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qtbase5-dev qtbase5-dev-tools
-          libqt5serialport5-dev qttools5-dev qttools5-dev-tools qttranslations5-l10n xvfb xauth x11-utils fonts-dejavu-core
+          libqt5serialport5-dev libqt5charts5-dev qttools5-dev qttools5-dev-tools qttranslations5-l10n
+          xvfb xauth x11-utils fonts-dejavu-core
           dpkg-dev file lintian desktop-file-utils man-db bash-completion "$@")
 
 missing=()

@@ -1,11 +1,13 @@
 #include "DemoDriver.h"
 
 #include "app/MainWindow.h"
+#include "app/PlotsPage.h"
 #include "app/UserPrompts.h"
 #include "dialogs/connection_window.h"
 #include "dialogs/select_device_dialog.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
@@ -24,15 +26,24 @@
 #include <QTreeView>
 
 #include <cstdio>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int POLL_MS = 100;
-constexpr int STEP_LIMIT_MS = 30000;
 // Two state ticks after connecting, so the shown tree holds values.
 constexpr int SETTLE_MS = 2500;
 constexpr int BOX_SHOWN_MS = 400;
+// Reads on the plots page before its screenshot, so the lines show a stretch of time.
+constexpr int PLOTS_FILL_MS = 25000;
+// The page's first paint and the first reads after a switch stay out of the measurement.
+constexpr int IDLE_SETTLE_MS = 2000;
+constexpr int STATE_TAB_IO = 1;
+// Supply voltage, internal temperature, analog input 1, frequency input 1: all in the I/O group.
+const QVector<uint16_t> PLOTTED_IDS = {1252, 1250, 1001, 1101};
+// The tour's: values of two groups, read in turn with the network's signal level.
+const QVector<uint16_t> TOUR_PLOTTED_IDS = {1252, 1250, 1001, 2005};
 
 qint64 nowMs()
 {
@@ -61,6 +72,15 @@ qint64 processAgeMs()
     if (ticksPerSecond <= 0)
         return -1;
     return qint64(upSeconds * 1000.0 - startTicks * 1000.0 / double(ticksPerSecond));
+}
+
+// CPU time of the process, all its threads, in seconds.
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 QString residentMemory()
@@ -118,6 +138,8 @@ void DemoDriver::windowShown()
         addConnection();
     if (!m_plan.tourDir.isEmpty() && m_plan.connects())
         addTour();
+    if (m_plan.idleSeconds > 0)
+        addIdle();
     if (!m_plan.screenshot.isEmpty())
         m_steps.append({QStringLiteral("screenshot"), [] { return true; },
                         [this] { saveWindow(m_plan.screenshot); }});
@@ -229,6 +251,51 @@ void DemoDriver::addTour()
                         m_window->findChild<QTabWidget *>(QStringLiteral("diagTabs"))->setCurrentIndex(1);
                         saveWindow(tourFile(QStringLiteral("11-status-history.png")));
                     }});
+    // Every group in turn, so the list's values of all three fill.
+    m_steps.append({QStringLiteral("plots"), [] { return true; }, [this] { showPlots(TOUR_PLOTTED_IDS, true); }});
+    m_steps.append({QStringLiteral("plots filled"), [this] { return nowMs() - m_stepStartedMs >= PLOTS_FILL_MS; },
+                    [this] { saveWindow(tourFile(QStringLiteral("12-plots.png"))); }});
+}
+
+void DemoDriver::showPlots(const QVector<uint16_t> &ids, bool readAll)
+{
+    m_window->findChild<QTabWidget *>(QStringLiteral("sysStateTabs"))->setCurrentIndex(STATE_TAB_IO);
+    m_window->findChild<QAbstractButton *>(QStringLiteral("ShowPlots"))->click();
+    auto *page = m_window->findChild<PlotsPage *>();
+    for (int i = 0; i < page->history().seriesCount(); ++i)
+        page->setPlotted(i, ids.contains(parameterRow(page->history().series(i).row).id));
+    page->findChild<QCheckBox *>(QStringLiteral("readAllGroups"))->setChecked(readAll);
+}
+
+void DemoDriver::addIdle()
+{
+    m_steps.append({QStringLiteral("idle page"), [] { return true; }, [this] {
+                        if (m_plan.page == QLatin1String("plots")) {
+                            showPlots(PLOTTED_IDS, false);
+                        } else {
+                            m_window->findChild<QAbstractButton *>(QStringLiteral("SystemState"))->click();
+                            m_window->findChild<QTabWidget *>(QStringLiteral("sysStateTabs"))->setCurrentIndex(STATE_TAB_IO);
+                        }
+                    }});
+    auto since = std::make_shared<qint64>(0);
+    auto cpuBefore = std::make_shared<double>(0);
+    m_steps.append({QStringLiteral("settled"), [this] { return nowMs() - m_stepStartedMs >= IDLE_SETTLE_MS; },
+                    [since, cpuBefore] {
+                        *since = nowMs();
+                        *cpuBefore = cpuSeconds();
+                    }});
+    m_steps.append({QStringLiteral("idle"),
+                    [this, since] { return nowMs() - *since >= qint64(m_plan.idleSeconds) * 1000; },
+                    [this, since, cpuBefore] {
+                        const double cpu = cpuSeconds() - *cpuBefore;
+                        const double wall = double(nowMs() - *since) / 1000.0;
+                        report(QStringLiteral("page %1: %2 s of CPU in %3 s, %4 % of one core")
+                                   .arg(m_plan.page)
+                                   .arg(cpu, 0, 'f', 3)
+                                   .arg(wall, 0, 'f', 1)
+                                   .arg(100.0 * cpu / wall, 0, 'f', 2));
+                    },
+                    qint64(m_plan.idleSeconds) * 1000 + 30000});
 }
 
 void DemoDriver::poll()
@@ -240,8 +307,8 @@ void DemoDriver::poll()
     }
     TStep &step = m_steps[m_current];
     if (!step.ready()) {
-        if (nowMs() - m_stepStartedMs > STEP_LIMIT_MS)
-            fail(QStringLiteral("step \"%1\" did not come about within %2 ms").arg(step.name).arg(STEP_LIMIT_MS));
+        if (nowMs() - m_stepStartedMs > step.limitMs)
+            fail(QStringLiteral("step \"%1\" did not come about within %2 ms").arg(step.name).arg(step.limitMs));
         return;
     }
     // The step may run a modal box: the poll must not come back in through it.

@@ -18,6 +18,9 @@ struct TDemoPlan {
     QString screenshot; // window screenshot, taken connected when connecting
     QString tourDir;    // screenshots of the pages and the question boxes
     bool timing = false;
+    // With idleSeconds: the page left open that long, and the CPU the process used meanwhile.
+    QString page; // "plots" or "state"
+    int idleSeconds = 0;
 
     bool connects() const { return port != 0; }
     // "host:port:id:pin"
@@ -37,12 +40,16 @@ private:
         QString name;
         std::function<bool()> ready; // polled until true
         std::function<void()> act;
+        qint64 limitMs = 30000; // for ready to come true
     };
 
     void windowShown();
     void answerPrompts();
     void addConnection();
     void addTour();
+    void addIdle();
+    // The plots page with these state rows ticked, the state tab's group polled.
+    void showPlots(const QVector<uint16_t> &ids, bool readAll);
     void poll();
     void fail(const QString &why);
     // Clicks a button that opens a question box, saves the screen with the box over the window

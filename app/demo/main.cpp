@@ -1,10 +1,12 @@
 // trivox-demo [--connect HOST:PORT:ID:PIN] [--screenshot FILE] [--tour DIR] [--timing]
+//             [--idle SECONDS --page plots|state]
 //
 // Opens the configurator's window and plays its user: connects through a relay server to
 // one terminal, answering its PIN; writes a screenshot of the window, or with --tour the
 // screenshots of every page and question box the operator meets; with --timing prints the
-// start-up time and the resident memory after connecting. Then it exits: 0 when everything
-// went as planned.
+// start-up time and the resident memory after connecting; with --idle S leaves the "plots"
+// or "state" page (--page) open for S seconds and prints the CPU it used meanwhile. Then it
+// exits: 0 when everything went as planned.
 
 #include "DemoDriver.h"
 
@@ -14,7 +16,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateTime>
+#include <QSettings>
 #include <QStandardPaths>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -32,13 +37,29 @@ int main(int argc, char *argv[])
     const QCommandLineOption tour(QStringLiteral("tour"), QStringLiteral("Folder for the screenshots of a tour."),
                                   QStringLiteral("dir"));
     const QCommandLineOption timing(QStringLiteral("timing"), QStringLiteral("Print start-up time and memory."));
-    parser.addOptions({connectTo, screenshot, tour, timing});
+    const QCommandLineOption idle(QStringLiteral("idle"), QStringLiteral("Seconds to leave the page open, measuring CPU."),
+                                  QStringLiteral("seconds"));
+    const QCommandLineOption page(QStringLiteral("page"), QStringLiteral("Page to leave open: plots or state."),
+                                  QStringLiteral("page"), QStringLiteral("state"));
+    parser.addOptions({connectTo, screenshot, tour, timing, idle, page});
     parser.process(app);
+    // The page's choices are remembered; the demo's stay out of the user's.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 
     TDemoPlan plan;
     plan.screenshot = parser.value(screenshot);
     plan.tourDir = parser.value(tour);
     plan.timing = parser.isSet(timing);
+    plan.page = parser.value(page);
+    if (parser.isSet(idle)) {
+        bool ok = false;
+        plan.idleSeconds = parser.value(idle).toInt(&ok);
+        if (!ok || plan.idleSeconds <= 0 || (plan.page != QLatin1String("plots") && plan.page != QLatin1String("state"))) {
+            std::fprintf(stderr, "trivox-demo: --idle wants a number of seconds, --page plots or state\n");
+            return 2;
+        }
+    }
     if (parser.isSet(connectTo) && !plan.parseTarget(parser.value(connectTo))) {
         std::fprintf(stderr, "trivox-demo: --connect wants host:port:id:pin\n");
         return 2;

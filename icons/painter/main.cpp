@@ -104,6 +104,28 @@ void drawDiag(QPainter &p)
     p.drawEllipse(lens, 5, 5);
 }
 
+void drawPlots(QPainter &p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(SKY);
+    p.drawRoundedRect(QRectF(8, 8, 48, 48), 5, 5);
+    p.setPen(strokePen(NAVY, 4));
+    p.drawLine(QPointF(12, 10), QPointF(12, 52));
+    p.drawLine(QPointF(12, 52), QPointF(56, 52));
+    QPainterPath line;
+    line.moveTo(16, 42);
+    line.lineTo(26, 30);
+    line.lineTo(34, 36);
+    line.lineTo(44, 20);
+    line.lineTo(54, 26);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(strokePen(BLUE, 5));
+    p.drawPath(line);
+    p.setPen(Qt::NoPen);
+    p.setBrush(ORANGE);
+    p.drawEllipse(QPointF(44, 20), 5, 5);
+}
+
 void drawAbout(QPainter &p)
 {
     p.setPen(Qt::NoPen);
@@ -367,6 +389,7 @@ int main(int argc, char *argv[])
         {QStringLiteral("state.png"), drawIcon(drawState)},
         {QStringLiteral("settings.png"), drawIcon(drawSettings)},
         {QStringLiteral("diag.png"), drawIcon(drawDiag)},
+        {QStringLiteral("plots.png"), drawIcon(drawPlots)},
         {QStringLiteral("about.png"), drawIcon(drawAbout)},
         {QStringLiteral("update.png"), drawIcon(drawUpdate)},
         {QStringLiteral("upload.png"), drawIcon(drawUpload)},

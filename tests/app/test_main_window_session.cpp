@@ -1,6 +1,7 @@
 #include "PromptScript.h"
 
 #include "app/MainWindow.h"
+#include "app/PlotsPage.h"
 #include "dialogs/connection_window.h"
 #include "dialogs/select_device_dialog.h"
 #include "files/BackupStore.h"
@@ -90,6 +91,7 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         QVERIFY(workDir.isValid());
         QVERIFY(QDir::setCurrent(workDir.path()));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, workDir.path());
     }
 
     void init()
@@ -259,6 +261,44 @@ private slots:
                 [&] { atConnect = stateValue(w, "StateSysView", "IMEI:"); });
         QVERIFY(connectTo(w, prompts, "TRX-0001"));
         QCOMPARE(atConnect, QStringLiteral("---"));
+    }
+
+    // The plots hold exactly the supply voltages the terminal reported, in order; while the
+    // page is open every group is read in turn, and leaving it gives polling back to the tab.
+    void plotsRecordWhatTheTerminalReported()
+    {
+        QVERIFY(startTerminals());
+        PromptScript prompts;
+        MainWindow w;
+        w.show();
+        speedUp(w);
+        child<QTabWidget>(w, "sysStateTabs")->setCurrentIndex(GROUP_SYSTEM);
+        const int supplyRow = parameterRowOfId(1252);
+        QVector<double> reported;
+        connect(w.deviceWorker(), &usb_handler::device_connected, &w, [&] { reported.clear(); });
+        connect(w.deviceWorker(), &usb_handler::parameter_read, &w, [&](int row, bool ok) {
+            float volts = 0;
+            std::memcpy(&volts, parameterRow(row).value, sizeof volts);
+            if (ok && row == supplyRow)
+                reported.append(volts);
+        });
+        QVERIFY(connectTo(w, prompts, "TRX-0001"));
+        child<QCommandLinkButton>(w, "ShowPlots")->click();
+        auto *page = w.findChild<PlotsPage *>();
+        child<QCheckBox>(*page, "readAllGroups")->setChecked(true);
+        const StateHistory &h = page->history();
+        const auto count = [&](uint16_t id) { return h.points(h.seriesOfRow(parameterRowOfId(id))).size(); };
+        QVERIFY(QTest::qWaitFor([&] { return count(9) > 0 && count(1252) > 1 && count(2005) > 0; }, 10000));
+        QVector<double> recorded;
+        for (const TStatePoint &p : h.points(h.seriesOfRow(supplyRow)))
+            recorded.append(p.value);
+        QCOMPARE(recorded, reported);
+
+        child<QCommandLinkButton>(w, "SystemState")->click();
+        // Left just after an I/O read: the rotation would go on to the network.
+        const size_t uptimes = count(9), signal = count(2005);
+        QVERIFY(QTest::qWaitFor([&] { return count(9) >= uptimes + 2; }, 5000));
+        QCOMPARE(count(2005), signal);
     }
 
     // A relay attempt that ended without a session leaves nothing behind for the next one:
