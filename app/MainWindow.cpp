@@ -11,6 +11,7 @@
 #include "dialogs/connection_window.h"
 #include "dialogs/select_device_dialog.h"
 #include "editors/SettingsViews.h"
+#include "files/InterfaceLanguage.h"
 #include "files/SettingsFile.h"
 #include "files/SettingsJson.h"
 #include "files/WriteFailure.h"
@@ -27,6 +28,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCommandLinkButton>
 #include <QDir>
 #include <QFileInfo>
@@ -168,6 +170,7 @@ MainWindow::MainWindow(QWidget *parent)
     progress_bar->setFixedHeight(10);
     progress_bar->setFixedWidth(200);
     ui->statusBar->addPermanentWidget(progress_bar);
+    install_language_choice();
 
     // The terminal's log lines are columns of times and codes.
     ui->LOGOutput->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -672,6 +675,26 @@ void MainWindow::on_SystemDiag_clicked()
     ui->stackedWidget->setCurrentIndex(2);
     emit stop_update_state();
     worker->on_irq();
+}
+
+void MainWindow::install_language_choice()
+{
+    auto *choice = new QComboBox(this);
+    choice->setObjectName(QStringLiteral("LanguageChoice"));
+    choice->setToolTip(tr("Язык / Language"));
+    // Each language by its own name, whatever the interface's.
+    choice->addItem(QString::fromUtf8("\u0420\u0443\u0441\u0441\u043a\u0438\u0439"), QLatin1String(InterfaceLanguage::RUSSIAN));
+    choice->addItem(QStringLiteral("English"), QLatin1String(InterfaceLanguage::ENGLISH));
+    choice->setCurrentIndex(choice->findData(InterfaceLanguage::current()));
+    ui->statusBar->addPermanentWidget(choice);
+    connect(choice, qOverload<int>(&QComboBox::activated), this, [this, choice](int index) {
+        const QString code = choice->itemData(index).toString();
+        QSettings().setValue(QLatin1String(InterfaceLanguage::SETTINGS_KEY), code);
+        if (code != InterfaceLanguage::current())
+            UserPrompts::information(this, tr("Язык / Language"),
+                                     tr("Язык интерфейса сменится при следующем запуске программы.\n"
+                                        "The interface language changes the next time the program starts."));
+    });
 }
 
 void MainWindow::install_plots_page()

@@ -159,6 +159,8 @@ private:
     void stop_reconnect(const QString &why);
     void reconnected();
     void note_firmware_version();
+    // "Язык / Language" in the status bar; the choice takes effect at the next start.
+    void install_language_choice();
     // The plots page and its button in the left column, after "Диагностика".
     void install_plots_page();
 

@@ -8,6 +8,7 @@
 
 namespace {
 Q_LOGGING_CATEGORY(lcLanguage, "trivox.language")
+QString installed = QLatin1String(InterfaceLanguage::RUSSIAN);
 }
 
 bool InterfaceLanguage::isKnown(const QString &code)
@@ -42,6 +43,7 @@ void InterfaceLanguage::install(const QString &code)
     QCoreApplication *app = QCoreApplication::instance();
     if (!app || !isKnown(code))
         return;
+    installed = code;
     // The texts are written in Russian: only English needs the program's own catalogue.
     if (code == QLatin1String(ENGLISH)) {
         auto *own = new QTranslator(app);
@@ -57,4 +59,9 @@ void InterfaceLanguage::install(const QString &code)
         QCoreApplication::installTranslator(qt);
     else
         qCDebug(lcLanguage) << "[InterfaceLanguage::install] no Qt translation for" << code;
+}
+
+QString InterfaceLanguage::current()
+{
+    return installed;
 }

@@ -21,4 +21,6 @@ public:
     static QStringList systemUiLanguages();
     // Puts the program's and Qt's own translations for the language into the application.
     static void install(const QString &code);
+    // The language installed last; Russian, the language the texts are written in, before.
+    static QString current();
 };
