@@ -1,167 +1,296 @@
-#include "support/FakeTerminal.h"
 #include "support/LogCapture.h"
-#include "support/RelayProcess.h"
+#include "support/ScriptedPeer.h"
+#include "support/TestTime.h"
 #include "transport/CConfiguratorHandlerPort.h"
-#include "transport/EPacketType.h"
-#include "transport/Packet.h"
 #include "transport/RelayCodec.h"
+#include "transport/TerminalLink.h"
 
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
-#include <memory>
 
-// The port handler against the relay stand-in process and a terminal registered to it.
+#include <future>
+#include <memory>
+#include <sys/socket.h>
+
+// The relay client behind the port handler, against a relay played on loopback. What becomes
+// of arbitrary streams in arbitrary splits is the fuzz target's.
 class RelayTest : public QObject
 {
     Q_OBJECT
 
-    static TDeviceToConnect target(const QByteArray &id) { return {RelayCodec::makeRecord(id, "x"), 1}; }
-    static bool attach(CConfiguratorHandlerPort &port, const RelayProcess &relay)
+    static QByteArray answer(const QByteArray &body) { return Packet::assemble(PACKET_RESPONSE, body); }
+    static TDeviceToConnect target() { return {RelayCodec::makeRecord("TRX-1", "x"), 1}; }
+    static bool attach(CConfiguratorHandlerPort &port, quint16 relayPort)
     {
-        return port.updateServerParameters({QStringLiteral("127.0.0.1"), relay.configuratorPort()});
+        return port.updateServerParameters({QStringLiteral("127.0.0.1"), relayPort});
     }
-    // Collects an answer until its whole frame is there, as the session does.
-    static QByteArray gather(CConfiguratorHandlerPort &port)
+    static TerminalLink::EReceive receive(CConfiguratorHandlerPort &port, QByteArray *frame)
     {
-        QByteArray got;
-        QDeadlineTimer deadline(3000);
-        while (Packet::claimedSize(got) < 0 || got.size() < Packet::claimedSize(got)) {
-            if (!port.waitForReadyRead(uint32_t(qMax<qint64>(0, deadline.remainingTime()))))
-                break;
-            got += port.readAll();
-        }
-        return got;
+        static const std::atomic<bool> never{false};
+        return port.terminalLink()->receive(frame, QDeadlineTimer(2000 * testTimeScale()), never);
+    }
+    // A relay that answers `request` with a ping and the ping's answer with `reply`: the reply
+    // comes only once the ping has arrived on its own and been answered.
+    static ScriptedPeer::Script behindPing(uint8_t request, const QByteArray &reply)
+    {
+        const auto pending = std::make_shared<int>(0);
+        return [=](const QByteArray &frame) {
+            const uint8_t type = uint8_t(frame.at(2));
+            if (type == request && ++*pending)
+                return QByteArrayList{RelayCodec::pingPacket()};
+            return type == PACKET_PING_ANSWER && *pending && (*pending)-- ? QByteArrayList{reply} : QByteArrayList{};
+        };
     }
 
+    // Bound to a terminal through a relay that binds at once.
+    std::unique_ptr<ScriptedPeer> m_peer;
+    std::unique_ptr<CConfiguratorHandlerPort> m_port;
+
 private slots:
+    void init()
+    {
+        m_peer = std::make_unique<ScriptedPeer>(ScriptedPeer::Tcp, ScriptedPeer::binding());
+        m_port = std::make_unique<CConfiguratorHandlerPort>();
+        m_port->setTimeouts({1000, 2000, 2000});
+        QVERIFY(attach(*m_port, m_peer->port()));
+        QCOMPARE(m_port->findDevice(target()), CONNECT_OK);
+    }
+
+    void cleanup()
+    {
+        m_port.reset();
+        m_peer.reset();
+    }
+
+    // What is held back is bounded: the start of one packet the link can carry, the newest
+    // unread frames, and nothing of an earlier connection.
+    void heldBytesAreBounded()
+    {
+        m_peer->send(QByteArray::fromHex("F8FF01")); // the longest packet there can be
+        QTRY_COMPARE(m_port->bufferedBytes(), 3);
+        QVERIFY(attach(*m_port, m_peer->port()));
+        QCOMPARE(m_port->bufferedBytes(), 0);
+        QCOMPARE(m_port->findDevice(target()), CONNECT_OK);
+        m_peer->send(QByteArray::fromHex("F9FF01")); // one byte longer: nothing to wait for
+        QTest::qWait(50);
+        const QByteArray big = answer(QByteArray(60000, 'b'));
+        m_peer->send(big + big + big);
+        QTRY_VERIFY(m_peer->allSent());
+        QTest::qWait(100 * testTimeScale());
+        QCOMPARE(m_port->readAll(), big);
+    }
+
+    // A ping waiting unread when a request is written must not stall the write, nor an
+    // answer waiting with it be lost; the next answer's wait goes on past the ping before it.
+    void pingWaitingWhenWriting()
+    {
+        m_peer->setScript(behindPing(PACKET_REQUEST, answer("echo")));
+        QByteArray request = Packet::assemble(PACKET_REQUEST, "q"), frame;
+        for (int i = 0; i < 3; ++i) {
+            m_peer->send(RelayCodec::pingPacket() + answer("early"));
+            QThread::msleep(100); // no event loop: both wait in the socket
+            QElapsedTimer clock;
+            clock.start();
+            QCOMPARE(m_port->write(request, uint64_t(request.size())), uint64_t(request.size()));
+            QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+            for (const QByteArray &expected : {answer("early"), answer("echo")}) {
+                QCOMPARE(receive(*m_port, &frame), TerminalLink::EReceive::Frame);
+                QCOMPARE(frame, expected);
+            }
+        }
+        QTRY_COMPARE(m_peer->count(PACKET_PING_ANSWER), 6);
+        // Its size would not fit the 16 bits that carry it.
+        QByteArray tooLong(Packet::MAX_TCP_PACKET + 1, 'x');
+        QCOMPARE(m_port->write(tooLong, uint64_t(tooLong.size())), uint64_t(0));
+        QTest::qWait(50);
+        QCOMPARE(m_peer->received().size(), 64 + 3 * (request.size() + 2 * 28));
+        // Requests and answers are small single writes, not to be held back for acknowledgements.
+        QCOMPARE(m_port->findChild<QTcpSocket *>()->socketOption(QAbstractSocket::LowDelayOption).toInt(), 1);
+    }
+
+    // The list comes behind a ping; pings are answered while nothing is awaited too.
     void deviceList_data()
     {
-        QTest::addColumn<QList<QByteArray>>("names");
-        QTest::newRow("none") << QList<QByteArray>{};
-        QTest::newRow("two") << QList<QByteArray>{"Котельная №1", "Насосная станция"};
+        QTest::addColumn<QByteArrayList>("names");
+        QTest::newRow("none") << QByteArrayList{};
+        QTest::newRow("two") << QByteArrayList{"Котельная №1", "Насосная станция"};
     }
 
     void deviceList()
     {
-        QFETCH(QList<QByteArray>, names);
-        RelayProcess relay({QStringLiteral("--ping-before-answer"), QStringLiteral("--ping-ms"), QStringLiteral("50")});
-        QVERIFY(relay.isReady());
-        std::vector<std::unique_ptr<FakeTerminal>> terminals;
-        for (int i = 0; i < names.size(); ++i) {
-            const QByteArray id = "TRX-000" + QByteArray::number(i + 1);
-            terminals.emplace_back(new FakeTerminal(relay.terminalPort(), id, names.at(i)));
-            QVERIFY(relay.waitForEvent(QStringLiteral("REGISTERED ") + QString::fromLatin1(id)));
-        }
-        CConfiguratorHandlerPort port;
-        QVERIFY(attach(port, relay));
-
+        QFETCH(QByteArrayList, names);
+        QList<TDeviceToConfigInfo> devices;
+        for (const QByteArray &name : names)
+            devices << RelayCodec::makeRecord("TRX-" + QByteArray::number(devices.size()), name);
+        m_peer->setScript(behindPing(PACKET_GET_DEVICE_LIST, RelayCodec::deviceListPacket(devices)));
         LogCapture capture;
-        const QList<TDeviceToConfigInfo> list = port.getServerDeviceList();
-        QCOMPARE(list.size(), names.size());
-        for (int i = 0; i < names.size(); ++i) {
-            const QByteArray id = "TRX-000" + QByteArray::number(i + 1);
-            QCOMPARE(RelayCodec::recordBytes(list.at(i)), RelayCodec::recordBytes(RelayCodec::makeRecord(id, names.at(i))));
-            QCOMPARE(deviceNameText(list.at(i)), QString::fromUtf8(names.at(i)));
-        }
+        const QList<TDeviceToConfigInfo> list = m_port->getServerDeviceList();
+        QVERIFY(m_port->deviceListReceived());
+        QCOMPARE(RelayCodec::deviceListPacket(list), RelayCodec::deviceListPacket(devices));
+        QCOMPARE(list.isEmpty() ? QString() : deviceNameText(list.last()), QString::fromUtf8(names.value(1)));
         QVERIFY(capture.contains(QStringLiteral("[CConfiguratorHandlerPort::readTcpData] Получен список из %1 устройств")
                                      .arg(names.size())));
-        // Keep-alive pings are answered while nothing is awaited.
-        QTRY_VERIFY(relay.events().count(QStringLiteral("PING_ANSWER")) >= 3);
+        m_peer->send(RelayCodec::pingPacket());
+        QTRY_COMPARE(m_peer->count(PACKET_PING_ANSWER), 2);
     }
 
+    // The result counts however it comes: behind a ping of its own, or already while the
+    // request is being written, behind a ping and a device list nobody asked for.
     void connectResults_data()
     {
-        QTest::addColumn<QByteArray>("id");
-        QTest::addColumn<QString>("refuse");
-        QTest::addColumn<bool>("heldByOther");
+        QTest::addColumn<QByteArray>("before"); // waits in the socket when the request goes out
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("error");
-
-        QTest::newRow("0 bound") << QByteArray("TRX-1") << QString() << false << int(CONNECT_OK) << QString();
-        QTest::newRow("1 refused") << QByteArray("TRX-1") << "refuse TRX-1 1" << false << int(CONNECT_FAILED)
-                                   << "ERROR[tcpSocket-connectToDevice] Неуспешное подключение к устройству";
-        QTest::newRow("2 unknown") << QByteArray("TRX-9") << QString() << false << int(CONNECT_NOT_FOUND)
-                                   << "ERROR[tcpSocket-connectToDevice] Устройство не найдено";
-        QTest::newRow("3 busy") << QByteArray("TRX-1") << QString() << true << int(CONNECT_BUSY)
-                                << "ERROR[tcpSocket-connectToDevice] Устройство занято";
+        const QString prefix = QStringLiteral("ERROR[tcpSocket-connectToDevice] ");
+        QTest::newRow("0 behind a ping") << QByteArray() << int(CONNECT_OK) << QString();
+        QTest::newRow("1 behind a ping") << QByteArray() << int(CONNECT_FAILED) << prefix + "Неуспешное подключение к устройству";
+        QTest::newRow("2 behind a ping") << QByteArray() << int(CONNECT_NOT_FOUND) << prefix + "Устройство не найдено";
+        QTest::newRow("3 while writing") << RelayCodec::pingPacket() + RelayCodec::deviceListPacket({})
+                + RelayCodec::connectResultPacket(3) << int(CONNECT_BUSY) << prefix + "Устройство занято";
+        QTest::newRow("0 while writing") << RelayCodec::connectResultPacket(0) << int(CONNECT_OK) << QString();
     }
 
     void connectResults()
     {
-        QFETCH(QByteArray, id);
-        QFETCH(QString, refuse);
-        QFETCH(bool, heldByOther);
+        QFETCH(QByteArray, before);
         QFETCH(int, result);
         QFETCH(QString, error);
-
-        // Every answer comes after a ping: the ping must not end the wait.
-        RelayProcess relay({QStringLiteral("--ping-before-answer")});
-        FakeTerminal terminal(relay.terminalPort(), "TRX-1", "boiler");
-        QVERIFY(relay.waitForEvent(QStringLiteral("REGISTERED TRX-1")));
-        if (!refuse.isEmpty()) {
-            relay.control(refuse);
-            QTest::qWait(200); // stdin and the sockets are served in no fixed order
-        }
-        CConfiguratorHandlerPort other;
-        if (heldByOther) {
-            QVERIFY(attach(other, relay));
-            QCOMPARE(other.findDevice(target("TRX-1")), CONNECT_OK);
-        }
-
-        CConfiguratorHandlerPort port;
-        QVERIFY(attach(port, relay));
-        QCOMPARE(int(port.findDevice(target(id))), result);
-        QCOMPARE(port.lastConnectResult(), uint8_t(result));
-        if (!error.isEmpty())
-            QCOMPARE(port.errorString(), error);
-        QVERIFY(relay.waitForEvent(QStringLiteral("PING_ANSWER"), heldByOther ? 2 : 1));
-        if (heldByOther) {
-            // The holder's close notification frees the terminal.
-            other.close();
-            QVERIFY(relay.waitForEvent(QStringLiteral("UNBOUND TRX-1")));
-            QTRY_COMPARE(terminal.closeNotifications(), 1);
-            QVERIFY(attach(port, relay));
-            QCOMPARE(port.findDevice(target(id)), CONNECT_OK);
-        }
+        m_peer->setScript(before.isEmpty() ? behindPing(PACKET_CONNECT_TO_DEVICE, RelayCodec::connectResultPacket(uint8_t(result)))
+                                           : ScriptedPeer::Script());
+        m_peer->send(before);
+        QThread::msleep(100);
+        QCOMPARE(int(m_port->findDevice(target())), result);
+        QCOMPARE(m_port->lastConnectResult(), uint8_t(result));
+        QCOMPARE(m_port->terminalLink() != nullptr, result == CONNECT_OK);
+        QCOMPARE(m_port->errorString(), error.isEmpty() ? m_port->findChild<QTcpSocket *>()->errorString() : error);
     }
 
-    void closeSocketFromServer()
+    // Either side ends the link. The server's close packet may come behind terminal answers
+    // nobody has taken yet: they stay readable and the loss is reported once they are taken,
+    // however the session takes them. Every wait then ends at once.
+    void linkEnds_data()
     {
-        RelayProcess relay;
-        FakeTerminal terminal(relay.terminalPort(), "TRX-1", "boiler");
-        QVERIFY(relay.waitForEvent(QStringLiteral("REGISTERED TRX-1")));
-        CConfiguratorHandlerPort port;
-        QSignalSpy lost(&port, &CConfiguratorHandlerPort::device_lost);
-        QVERIFY(attach(port, relay));
-        QCOMPARE(port.findDevice(target("TRX-1")), CONNECT_OK);
-
-        relay.control(QStringLiteral("drop TRX-1"));
-        QVERIFY(!port.waitForReadyRead(3000));
-        QCOMPARE(lost.count(), 1);
-        QVERIFY(!port.isOpen());
-        QVERIFY(relay.waitForEvent(QStringLiteral("GONE TRX-1")));
+        QTest::addColumn<int>("unread");
+        QTest::addColumn<QString>("take");
+        QTest::newRow("closed, notifying") << 0 << "close";
+        QTest::newRow("closed quietly") << 0 << "close quietly";
+        QTest::newRow("server hangs up") << 0 << "hang up";
+        QTest::newRow("close packet") << 0 << "discard";
+        QTest::newRow("one queued, read") << 1 << "read";
+        // Before each request the session drops unread answers as stale; the loss queued
+        // behind them must not go with them.
+        QTest::newRow("two queued, discarded") << 2 << "discard";
+        QTest::newRow("two queued, received") << 2 << "receive";
+        // A new connection leaves the old one's answers and loss behind.
+        QTest::newRow("two queued, reconnected") << 2 << "reconnect";
     }
 
-    void pingWaitingWhenWritingDoesNotStallTheWrite()
+    void linkEnds()
     {
-        RelayProcess relay({QStringLiteral("--ping-ms"), QStringLiteral("0")});
-        FakeTerminal terminal(relay.terminalPort(), "T-1", "t");
-        QVERIFY(relay.waitForEvent(QStringLiteral("REGISTERED T-1")));
-        CConfiguratorHandlerPort port;
-        QVERIFY(attach(port, relay));
-        QCOMPARE(port.findDevice(target("T-1")), CONNECT_OK);
-        for (int i = 0; i < 3; ++i) {
-            relay.control(QStringLiteral("ping"));
-            // The ping now waits in the socket, unread, when the request goes out.
-            QThread::msleep(100);
-            QByteArray request = Packet::assemble(PACKET_REQUEST, QByteArray(16, 'q'));
-            QElapsedTimer clock;
-            clock.start();
-            QCOMPARE(port.write(request, uint64_t(request.size())), uint64_t(request.size()));
-            QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
-            QVERIFY(!gather(port).isEmpty());
+        QFETCH(int, unread);
+        QFETCH(QString, take);
+        QByteArrayList answers;
+        for (int i = 0; i < unread; ++i)
+            answers << answer("late answer " + QByteArray::number(i));
+        const bool ours = take.startsWith("close"), serverClosed = !ours && take != "hang up";
+        const int losses = serverClosed && !(unread && take == "reconnect") ? 1 : 0;
+        QSignalSpy lost(m_port.get(), &CConfiguratorHandlerPort::device_lost);
+
+        // Idle between transactions: the event loop takes the bytes as they come.
+        if (ours)
+            m_port->close(take == "close");
+        else if (take == "hang up")
+            m_peer->hangUp();
+        else
+            m_peer->send(answers.join() + RelayCodec::closeSocketPacket());
+        QTRY_VERIFY(!m_port->isOpen());
+        QCOMPARE(lost.count(), unread ? 0 : losses);
+
+        QByteArray frame;
+        if (take == "read")
+            QCOMPARE(m_port->readAll(), answers.join());
+        else if (take == "discard")
+            m_port->discardInput();
+        else if (take == "reconnect" && m_port->findDevice(target()) == CONNECT_OK)
+            m_port->close(false);
+        for (int i = 0; take == "receive" && i < unread; ++i) {
+            QCoreApplication::sendPostedEvents();
+            QCOMPARE(lost.count(), 0);
+            QCOMPARE(receive(*m_port, &frame), TerminalLink::EReceive::Frame);
+            QCOMPARE(frame, answers.at(i));
         }
-        QVERIFY(relay.waitForEvent(QStringLiteral("PING_ANSWER"), 3));
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(receive(*m_port, &frame), TerminalLink::EReceive::Closed);
+        QVERIFY(!m_port->waitForReadyRead(3000));
+        QVERIFY(clock.elapsed() < 1000);
+        // Taken once, reported once; only our own close is told to the server.
+        m_port->discardInput();
+        m_port->close();
+        QVERIFY(m_peer->waitForClose());
+        QCOMPARE(m_peer->received().contains(RelayCodec::closeSocketPacket()), take == "close");
+        QTRY_COMPARE(lost.count(), losses);
+        QTest::qWait(20);
+        QCOMPARE(lost.count(), losses);
+    }
+
+    // Shutting down, every wait ends within a slice of the flag being set: also the close
+    // notification's, when the server reads nothing.
+    void cancelEndsEveryWait_data()
+    {
+        QTest::addColumn<int>("wait");
+        const char *const waits[] = {"server connect", "device list", "connect result", "answer", "terminal link", "close"};
+        for (int i = 0; i < 6; ++i)
+            QTest::newRow(waits[i]) << i;
+    }
+
+    void cancelEndsEveryWait()
+    {
+        QFETCH(int, wait);
+        // A listener whose queue is full: a connection to it is neither made nor refused. One
+        // that accepts nothing while no event loop runs: what is sent there piles up.
+        QTcpServer full, stalled;
+        QTcpSocket filler;
+        QVERIFY(full.listen(QHostAddress::LocalHost) && ::listen(int(full.socketDescriptor()), 0) == 0);
+        filler.connectToHost(QHostAddress::LocalHost, full.serverPort());
+        QVERIFY(filler.waitForConnected(1000) && stalled.listen(QHostAddress::LocalHost));
+        if (wait == 5) {
+            m_port->setTimeouts({1000, 200, 50});
+            QVERIFY(attach(*m_port, stalled.serverPort()));
+            QCOMPARE(m_port->findDevice(target()), CONNECT_FAILED);
+            for (QByteArray chunk(Packet::MAX_TCP_PACKET, 'x'); m_port->write(chunk, uint64_t(chunk.size())) != 0;)
+                continue;
+        }
+        std::atomic<bool> cancel{false};
+        m_port->setTimeouts({10000, 10000, 10000});
+        m_port->setCancelFlag(&cancel);
+        m_peer->setScript({});
+
+        QElapsedTimer clock;
+        clock.start();
+        const auto later = std::async(std::launch::async, [&cancel] {
+            QThread::msleep(200);
+            cancel = true;
+        });
+        QByteArray frame;
+        if (wait == 0)
+            QVERIFY(!attach(*m_port, full.serverPort()));
+        else if (wait == 1)
+            QVERIFY(m_port->getServerDeviceList().isEmpty());
+        else if (wait == 2) {
+            m_port->close();
+            QCOMPARE(m_port->findDevice(target()), CONNECT_FAILED);
+        }
+        else if (wait == 3)
+            QVERIFY(!m_port->waitForReadyRead(10000));
+        else if (wait == 4)
+            QCOMPARE(m_port->terminalLink()->receive(&frame, QDeadlineTimer(10000), cancel), TerminalLink::EReceive::Cancelled);
+        else
+            m_port->close(); // the notification
+        const qint64 took = clock.elapsed();
+        QVERIFY2(took >= 190 && took < 200 + 150 * testTimeScale(), QByteArray::number(took).constData());
     }
 };
 

@@ -1,15 +1,14 @@
 #include "support/ScriptedPeer.h"
 #include "transport/CConfiguratorHandlerPort.h"
-#include "transport/EPacketType.h"
-#include "transport/Packet.h"
 #include "transport/RelayCodec.h"
+#include "transport/TerminalLink.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
+#include <future>
 #include <memory>
-#include <thread>
 #include <vector>
 
 // The USB link through the port seam, with pseudo-terminals as the terminal's port.
@@ -25,127 +24,135 @@ class SerialLinkTest : public QObject
     {
         CConfiguratorHandlerPort::setPortLister([ports] { return ports; });
     }
-    // A USB session with a relay socket still open beside it, as after a device-list fetch.
-    static QTcpSocket *usbBesideRelay(QTcpServer &relay, CConfiguratorHandlerPort &port)
-    {
-        if (!relay.listen(QHostAddress::LocalHost)
-            || !port.updateServerParameters({QStringLiteral("127.0.0.1"), relay.serverPort()})
-            || !relay.waitForNewConnection(2000) || port.findDevice() != CONNECT_OK)
-            return nullptr;
-        return relay.nextPendingConnection();
-    }
 
 private slots:
     void cleanup() { CConfiguratorHandlerPort::setPortLister({}); }
 
-    void searchPicksLastMatchingPort_data()
-    {
-        // Product ids of the offered ports; 0: a port without identifiers.
-        QTest::addColumn<QList<int>>("products");
-        QTest::addColumn<int>("chosen");
-        QTest::newRow("last of two, wrong product after") << QList<int>{0x5740, 0x5740, 0x5741} << 1;
-        QTest::newRow("no ports") << QList<int>{} << -1;
-        QTest::newRow("other product") << QList<int>{0x5741} << -1;
-        QTest::newRow("no identifiers") << QList<int>{0} << -1;
-    }
-
+    // The last port in enumeration order with the terminal's ids wins.
     void searchPicksLastMatchingPort()
     {
-        QFETCH(QList<int>, products);
-        QFETCH(int, chosen);
         std::vector<std::unique_ptr<ScriptedPeer>> ptys;
         QList<TSerialPortCandidate> ports;
-        for (int product : products) {
+        for (const uint16_t product : {0x5740, 0x5740, 0x5741, 0x5740, 0x5740}) {
             ptys.emplace_back(new ScriptedPeer(ScriptedPeer::Pty));
-            QVERIFY(ptys.back()->isValid());
-            ports << usb(*ptys.back(), uint16_t(product ? product : CConfiguratorHandlerPort::USB_PRODUCT_ID));
-            ports.last().hasIdentifiers = product != 0;
+            ports << usb(*ptys.back(), product);
+        }
+        ports[3].vendorId = 0x0484;
+        ports[4].hasIdentifiers = false;
+        CConfiguratorHandlerPort port;
+        for (const auto &offered : {QList<TSerialPortCandidate>(), ports.mid(2)}) {
+            offer(offered);
+            QCOMPARE(port.findDevice(), CONNECT_FAILED);
+            QVERIFY(!port.isOpen() && !port.terminalLink());
         }
         offer(ports);
-        CConfiguratorHandlerPort port;
-        QCOMPARE(port.findDevice(), chosen < 0 ? CONNECT_FAILED : CONNECT_OK);
-        QCOMPARE(port.isOpen(), chosen >= 0);
-        if (chosen < 0)
-            return;
-        QCOMPARE(port.kind(), CONNECTION_SERIAL);
+        QCOMPARE(port.findDevice(), CONNECT_OK);
+        QVERIFY(port.isOpen() && port.terminalLink() && port.kind() == CONNECTION_SERIAL);
         QByteArray probe("probe");
         QCOMPARE(port.write(probe, 5), uint64_t(5));
-        QVERIFY(ptys[size_t(chosen)]->waitForReceived(5, 2000));
+        QVERIFY(ptys[1]->waitForReceived(5, 2000));
         QTest::qWait(50);
-        for (int i = 0; i < int(ptys.size()); ++i)
-            QCOMPARE(ptys[size_t(i)]->received(), i == chosen ? probe : QByteArray());
+        for (size_t i = 0; i < ptys.size(); ++i)
+            QCOMPARE(ptys[i]->received(), i == 1 ? probe : QByteArray());
     }
 
-    void requestAndAnswerInPieces()
+    // An answer in pieces is gathered; a length no answer can have is given up at once
+    // instead of waited for until the deadline.
+    void answerInPiecesAfterACorruptedLength()
     {
         ScriptedPeer pty(ScriptedPeer::Pty);
         offer({usb(pty)});
         CConfiguratorHandlerPort port;
         QCOMPARE(port.findDevice(), CONNECT_OK);
-
-        QByteArray auth = Packet::assembleWithLength(4, PACKET_AUTH, "7390");
-        QCOMPARE(port.write(auth, uint64_t(auth.size())), uint64_t(auth.size()));
+        const QByteArray auth = Packet::assembleWithLength(4, PACKET_AUTH, "7390");
+        QVERIFY(port.terminalLink()->send(auth));
         QVERIFY(pty.waitForReceived(auth.size(), 2000));
         QCOMPARE(pty.received(), auth);
 
         const QByteArray answer = Packet::assemble(PACKET_AUTH, QByteArray(1, '\1'));
-        pty.send(answer.left(4));
-        std::thread later([&pty, &answer] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            pty.send(answer.mid(4));
+        pty.send(QByteArray::fromHex("FA0305"));
+        const auto later = std::async(std::launch::async, [&pty, &answer] {
+            for (const QByteArray &piece : {answer.left(4), answer.mid(4)}) {
+                QThread::msleep(100);
+                pty.send(piece);
+            }
         });
-        QByteArray got;
-        while (got.size() < answer.size() && port.waitForReadyRead(2000))
-            got += port.readAll();
-        later.join();
-        QCOMPARE(got, answer);
+        QByteArray frame;
+        const std::atomic<bool> never{false};
+        QCOMPARE(port.terminalLink()->receive(&frame, QDeadlineTimer(2000), never), TerminalLink::EReceive::Frame);
+        QCOMPARE(frame, answer);
     }
 
-    void unpluggedPortStopsTheWait()
+    // A wait ends at once when the cable is pulled, and within a slice of a cancel.
+    void waitsEnd_data()
     {
+        QTest::addColumn<bool>("unplug");
+        QTest::newRow("unplugged") << true;
+        QTest::newRow("cancelled") << false;
+    }
+
+    void waitsEnd()
+    {
+        QFETCH(bool, unplug);
         ScriptedPeer pty(ScriptedPeer::Pty);
         offer({usb(pty)});
         CConfiguratorHandlerPort port;
+        std::atomic<bool> shutdown{false}, linkCancel{false};
+        port.setCancelFlag(&shutdown);
         QCOMPARE(port.findDevice(), CONNECT_OK);
-
-        pty.hangUp();
+        if (unplug)
+            pty.hangUp();
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(!port.waitForReadyRead(3000));
-        QVERIFY(clock.elapsed() < 2000);
-        QVERIFY(!port.isOpen());
+        const auto later = std::async(std::launch::async, [&] {
+            if (unplug)
+                return;
+            QThread::msleep(100);
+            linkCancel = true;
+            QThread::msleep(100);
+            shutdown = true;
+        });
+        QByteArray frame;
+        QCOMPARE(port.terminalLink()->receive(&frame, QDeadlineTimer(5000), linkCancel),
+                 unplug ? TerminalLink::EReceive::Closed : TerminalLink::EReceive::Cancelled);
+        QVERIFY(!port.waitForReadyRead(5000));
+        QVERIFY2(clock.elapsed() < 500, QByteArray::number(clock.elapsed()).constData());
+        QCOMPARE(port.isOpen(), !unplug);
+        QByteArray probe("probe");
+        QCOMPARE(port.write(probe, 5), uint64_t(unplug ? 0 : 5));
     }
 
-    void closeAfterUsbLeavesRelaySocket()
+    // A relay socket left open beside a USB session, as after a device-list fetch: closing
+    // the session tells the relay nothing, and the relay closing it does not end the session.
+    void relaySocketBesideUsb_data()
     {
-        ScriptedPeer pty(ScriptedPeer::Pty);
-        offer({usb(pty)});
-        QTcpServer relay;
-        CConfiguratorHandlerPort port;
-        QTcpSocket *relaySide = usbBesideRelay(relay, port);
-        QVERIFY(relaySide);
-
-        port.close();
-        QVERIFY(!port.isOpen());
-        QVERIFY(!relaySide->waitForReadyRead(200));
-        QCOMPARE(relaySide->state(), QAbstractSocket::ConnectedState);
-        QVERIFY(relaySide->readAll().isEmpty());
+        QTest::addColumn<bool>("relayCloses");
+        QTest::newRow("session closed") << false;
+        QTest::newRow("relay closes") << true;
     }
 
-    void relayCloseDoesNotEndUsbSession()
+    void relaySocketBesideUsb()
     {
+        QFETCH(bool, relayCloses);
         ScriptedPeer pty(ScriptedPeer::Pty);
         offer({usb(pty)});
         QTcpServer relay;
         CConfiguratorHandlerPort port;
         QSignalSpy lost(&port, &CConfiguratorHandlerPort::device_lost);
-        QTcpSocket *relaySide = usbBesideRelay(relay, port);
-        QVERIFY(relaySide);
-
-        relaySide->write(RelayCodec::closeSocketPacket());
-        QTRY_COMPARE(relaySide->state(), QAbstractSocket::UnconnectedState);
+        QVERIFY(relay.listen(QHostAddress::LocalHost) && port.updateServerParameters({QStringLiteral("127.0.0.1"), relay.serverPort()}));
+        QVERIFY(relay.waitForNewConnection(2000) && port.findDevice() == CONNECT_OK);
+        QTcpSocket *relaySide = relay.nextPendingConnection();
+        if (relayCloses) {
+            relaySide->write(RelayCodec::closeSocketPacket());
+            QTRY_COMPARE(relaySide->state(), QAbstractSocket::UnconnectedState);
+        } else {
+            port.close();
+            QVERIFY(!relaySide->waitForReadyRead(200));
+            QCOMPARE(relaySide->state(), QAbstractSocket::ConnectedState);
+            QVERIFY(relaySide->readAll().isEmpty());
+        }
+        QCOMPARE(port.isOpen(), relayCloses);
         QCOMPARE(lost.count(), 0);
-        QVERIFY(port.isOpen());
     }
 };
 
