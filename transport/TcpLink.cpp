@@ -1,8 +1,26 @@
 #include "transport/TcpLink.h"
 
+#include <QSocketNotifier>
 #include <QTcpSocket>
 
 #include <poll.h>
+
+namespace {
+
+// The descriptor of a socket still connecting, which the socket keeps to itself until it is
+// connected: the notifier that waits for the connection on the socket's behalf knows it.
+// -1 where there is none (a thread without an event dispatcher).
+int connectingDescriptor(const QTcpSocket *socket)
+{
+    const auto notifiers = socket->findChildren<QSocketNotifier *>();
+    for (const QSocketNotifier *notifier : notifiers) {
+        if (notifier->type() == QSocketNotifier::Write && notifier->isEnabled())
+            return int(notifier->socket());
+    }
+    return -1;
+}
+
+} // namespace
 
 TcpLink::TcpLink(QObject *parent)
     : QObject(parent)
@@ -38,7 +56,7 @@ bool TcpLink::waitForConnected(const QDeadlineTimer &deadline, const std::atomic
         // only once the outcome is known, or with 0 to give up as it does.
         if (cancel.load() || deadline.hasExpired())
             return m_socket->waitForConnected(0);
-        pollfd p{int(m_socket->socketDescriptor()), POLLOUT, 0};
+        pollfd p{connectingDescriptor(m_socket), POLLOUT, 0};
         if (p.fd < 0 || ::poll(&p, 1, waitSlice(deadline)) > 0)
             m_socket->waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())));
     }
