@@ -213,8 +213,10 @@ private slots:
             QCOMPARE(m_port->readAll(), answers.join());
         else if (take == "discard")
             m_port->discardInput();
-        else if (take == "reconnect" && m_port->findDevice(target()) == CONNECT_OK)
+        else if (take == "reconnect" && m_port->findDevice(target()) == CONNECT_OK) {
+            QVERIFY(m_port->readAll().isEmpty());
             m_port->close(false);
+        }
         for (int i = 0; take == "receive" && i < unread; ++i) {
             QCoreApplication::sendPostedEvents();
             QCOMPARE(lost.count(), 0);
