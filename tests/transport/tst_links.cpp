@@ -13,10 +13,12 @@
 #include <future>
 #include <memory>
 #include <sys/socket.h>
+#include <vector>
 
-// The relay client behind the port handler, against a relay played on loopback. What becomes
-// of arbitrary streams in arbitrary splits is the fuzz target's.
-class RelayTest : public QObject
+// The links behind the port handler: the relay client against a relay played on loopback,
+// the serial link with pseudo-terminals as the terminal's port. What becomes of arbitrary
+// streams in arbitrary splits is the fuzz targets'.
+class LinksTest : public QObject
 {
     Q_OBJECT
 
@@ -44,6 +46,15 @@ class RelayTest : public QObject
         };
     }
 
+    static TSerialPortCandidate usb(const ScriptedPeer &pty, uint16_t product = CConfiguratorHandlerPort::USB_PRODUCT_ID)
+    {
+        return {pty.slavePath(), true, CConfiguratorHandlerPort::USB_VENDOR_ID, product};
+    }
+    static void offer(const QList<TSerialPortCandidate> &ports)
+    {
+        CConfiguratorHandlerPort::setPortLister([ports] { return ports; });
+    }
+
     // Bound to a terminal through a relay that binds at once.
     std::unique_ptr<ScriptedPeer> m_peer;
     std::unique_ptr<CConfiguratorHandlerPort> m_port;
@@ -62,6 +73,7 @@ private slots:
     {
         m_port.reset();
         m_peer.reset();
+        CConfiguratorHandlerPort::setPortLister({});
     }
 
     // What is held back is bounded: the start of one packet the link can carry, the newest
@@ -191,9 +203,7 @@ private slots:
     {
         QFETCH(int, unread);
         QFETCH(QString, take);
-        QByteArrayList answers;
-        for (int i = 0; i < unread; ++i)
-            answers << answer("late answer " + QByteArray::number(i));
+        const QByteArrayList answers = QByteArrayList{answer("late answer 0"), answer("late answer 1")}.mid(0, unread);
         const bool ours = take.startsWith("close"), serverClosed = !ours && take != "hang up";
         const int losses = serverClosed && !(unread && take == "reconnect") ? 1 : 0;
         QSignalSpy lost(m_port.get(), &CConfiguratorHandlerPort::device_lost);
@@ -294,7 +304,129 @@ private slots:
         const qint64 took = clock.elapsed();
         QVERIFY2(took >= 190 && took < 200 + 150 * testTimeScale(), QByteArray::number(took).constData());
     }
+
+    // The last port in enumeration order with the terminal's ids wins.
+    void searchPicksLastMatchingPort()
+    {
+        std::vector<std::unique_ptr<ScriptedPeer>> ptys;
+        QList<TSerialPortCandidate> ports;
+        for (const uint16_t product : {0x5740, 0x5740, 0x5741, 0x5740, 0x5740}) {
+            ptys.emplace_back(new ScriptedPeer(ScriptedPeer::Pty));
+            ports << usb(*ptys.back(), product);
+        }
+        ports[3].vendorId = 0x0484;
+        ports[4].hasIdentifiers = false;
+        CConfiguratorHandlerPort port;
+        for (const auto &offered : {QList<TSerialPortCandidate>(), ports.mid(2)}) {
+            offer(offered);
+            QCOMPARE(port.findDevice(), CONNECT_FAILED);
+            QVERIFY(!port.isOpen() && !port.terminalLink());
+        }
+        offer(ports);
+        QCOMPARE(port.findDevice(), CONNECT_OK);
+        QVERIFY(port.isOpen() && port.terminalLink() && port.kind() == CONNECTION_SERIAL);
+        QByteArray probe("probe");
+        QCOMPARE(port.write(probe, 5), uint64_t(5));
+        QVERIFY(ptys[1]->waitForReceived(5, 2000));
+        QTest::qWait(50);
+        for (size_t i = 0; i < ptys.size(); ++i)
+            QCOMPARE(ptys[i]->received(), i == 1 ? probe : QByteArray());
+    }
+
+    // An answer in pieces is gathered, with nothing of stale ones held before it; a length no
+    // answer can have is given up at once, not waited for; an unplugged port ends the waits.
+    void serialAnswers()
+    {
+        ScriptedPeer pty(ScriptedPeer::Pty);
+        offer({usb(pty)});
+        CConfiguratorHandlerPort port;
+        QCOMPARE(port.findDevice(), CONNECT_OK);
+        const QByteArray answer = Packet::assemble(PACKET_AUTH, QByteArray(1, '\1'));
+        const std::atomic<bool> never{false};
+        QByteArray frame;
+        QElapsedTimer clock;
+        // Starts of stale answers, dropped before a request and when the port is opened anew.
+        for (int stale = 0; stale < 2; ++stale) {
+            pty.send(answer.left(2));
+            QCOMPARE(port.terminalLink()->receive(&frame, QDeadlineTimer(200), never), TerminalLink::EReceive::Timeout);
+            if (stale == 0)
+                port.discardInput();
+            else
+                QCOMPARE(port.findDevice(), CONNECT_OK);
+        }
+        const QByteArray auth = Packet::assembleWithLength(4, PACKET_AUTH, "7390");
+        QVERIFY(port.terminalLink()->send(auth));
+        QVERIFY(pty.waitForReceived(auth.size(), 2000));
+        QCOMPARE(pty.received(), auth);
+
+        pty.send(QByteArray::fromHex("FA0305"));
+        const auto later = std::async(std::launch::async, [&pty, &answer] {
+            for (const QByteArray &piece : {answer.left(4), answer.mid(4)}) {
+                QThread::msleep(100);
+                pty.send(piece);
+            }
+        });
+        QCOMPARE(port.terminalLink()->receive(&frame, QDeadlineTimer(2000), never), TerminalLink::EReceive::Frame);
+        QCOMPARE(frame, answer);
+
+        // A port gone with its cable ends every wait at once, and takes nothing more.
+        pty.hangUp();
+        clock.start();
+        QCOMPARE(port.terminalLink()->receive(&frame, QDeadlineTimer(3000), never), TerminalLink::EReceive::Closed);
+        QVERIFY(!port.waitForReadyRead(3000) && !port.isOpen());
+        QVERIFY(clock.elapsed() < 1000);
+        QCOMPARE(port.write(frame, uint64_t(frame.size())), uint64_t(0));
+    }
+
+    // A wait ends within a slice of a cancel: the port's and the terminal link's.
+    void serialWaitsEndOnCancel()
+    {
+        ScriptedPeer pty(ScriptedPeer::Pty);
+        offer({usb(pty)});
+        CConfiguratorHandlerPort port;
+        std::atomic<bool> shutdown{false}, linkCancel{false};
+        port.setCancelFlag(&shutdown);
+        QCOMPARE(port.findDevice(), CONNECT_OK);
+        QElapsedTimer clock;
+        clock.start();
+        const auto later = std::async(std::launch::async, [&] {
+            QThread::msleep(100);
+            linkCancel = true;
+            QThread::msleep(100);
+            shutdown = true;
+        });
+        QByteArray frame;
+        QCOMPARE(port.terminalLink()->receive(&frame, QDeadlineTimer(5000), linkCancel), TerminalLink::EReceive::Cancelled);
+        QVERIFY(!port.waitForReadyRead(5000));
+        QVERIFY2(clock.elapsed() < 500, QByteArray::number(clock.elapsed()).constData());
+    }
+
+    // A relay socket left open beside a USB session: closing the session tells the relay
+    // nothing, and the relay closing the socket does not end the session.
+    void relaySocketBesideUsb_data()
+    {
+        QTest::addColumn<bool>("relayCloses");
+        QTest::newRow("session closed") << false;
+        QTest::newRow("relay closes") << true;
+    }
+
+    void relaySocketBesideUsb()
+    {
+        QFETCH(bool, relayCloses);
+        ScriptedPeer pty(ScriptedPeer::Pty);
+        offer({usb(pty)});
+        QSignalSpy lost(m_port.get(), &CConfiguratorHandlerPort::device_lost);
+        QCOMPARE(m_port->findDevice(), CONNECT_OK);
+        if (relayCloses)
+            m_peer->send(RelayCodec::closeSocketPacket());
+        else
+            m_port->close();
+        QCOMPARE(m_peer->waitForClose(300), relayCloses);
+        QCOMPARE(m_peer->received().size(), 64);
+        QCOMPARE(m_port->isOpen(), relayCloses);
+        QCOMPARE(lost.count(), 0);
+    }
 };
 
-QTEST_GUILESS_MAIN(RelayTest)
-#include "tst_relay.moc"
+QTEST_GUILESS_MAIN(LinksTest)
+#include "tst_links.moc"
