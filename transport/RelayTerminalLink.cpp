@@ -20,8 +20,9 @@ void RelayTerminalLink::discardInput()
 TerminalLink::EReceive RelayTerminalLink::receive(QByteArray *frame, const QDeadlineTimer &deadline,
                                                   const std::atomic<bool> &cancel)
 {
-    // Frames that came before the server closed the link are still read.
-    if (m_relay->takeFrame(frame) || (m_relay->waitForFrame(deadline, cancel) && m_relay->takeFrame(frame)))
+    // Frames that came before the server closed the link are still read: the wait ends at
+    // once while any are queued.
+    if (m_relay->waitForFrame(deadline, cancel) && m_relay->takeFrame(frame))
         return EReceive::Frame;
     if (cancel.load())
         return EReceive::Cancelled;
