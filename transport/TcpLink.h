@@ -45,8 +45,8 @@ public:
     EWait waitForBytes(const QDeadlineTimer &deadline, const std::atomic<bool> &cancel);
 
 signals:
-    // Also from inside the waits above: handlers must not wait on this link themselves,
-    // except for writes, which are then left to the running wait.
+    // Also from inside the waits above. A write its handler makes while a write wait runs
+    // is left to that wait.
     void readyRead();
     void disconnected();
 
