@@ -1,5 +1,5 @@
-// Gathering a terminal's answer from the pieces in which it arrives, and every check the
-// transactions run on it, fed arbitrary bytes in arbitrary splits.
+// Cutting a terminal's answers from the pieces in which they arrive, and every check the
+// transactions run on them, fed arbitrary bytes in arbitrary splits.
 //
 // Input: a 10-byte head (flags, uuid u32, id u16, size u8, wanted u16), k = next byte % 16
 // split sizes of one byte each, then the received bytes. The head stands for the request the
@@ -7,9 +7,10 @@
 
 #include "FuzzSupport.h"
 
-#include "session/AnswerCollector.h"
 #include "session/TerminalFrames.h"
+#include "transport/FrameReader.h"
 #include "transport/Packet.h"
+#include "transport/SerialTerminalLink.h"
 
 #include <cstdint>
 
@@ -109,32 +110,48 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         splits.append(qMax(1, int(data[at])));
     const QByteArray stream(reinterpret_cast<const char *>(data + at), int(size - at));
 
-    // As the session gathers it: pieces until the frame is complete, the rest ignored.
-    AnswerCollector collector;
+    // As a link cuts them: pieces appended as they come, every whole frame taken after each.
+    FrameReader reader(SerialTerminalLink::MAX_FRAME);
+    QList<QByteArray> frames;
     int position = 0;
     for (int piece = 0; position < stream.size(); ++piece) {
         const int length = splits.isEmpty() ? stream.size() - position
                                             : qMin(splits.at(piece % splits.size()), stream.size() - position);
-        const int before = collector.received();
-        const bool wasComplete = collector.isComplete();
-        collector.add(stream.mid(position, length));
+        reader.append(stream.mid(position, length));
         position += length;
-        FUZZ_REQUIRE(collector.received() == (wasComplete ? before : before + length));
-        if (collector.isComplete())
-            FUZZ_REQUIRE(collector.frame() == stream.left(collector.frame().size()));
+        QByteArray frame;
+        for (FrameReader::EEvent event; (event = reader.next(&frame)) != FrameReader::EEvent::None;) {
+            if (event == FrameReader::EEvent::Frame)
+                frames << frame;
+        }
+        // Whatever is held is the start of one frame the link can carry.
+        FUZZ_REQUIRE(reader.buffered() < reader.maxFrame());
     }
 
-    const int claimed = Packet::claimedSize(stream);
-    const bool complete = claimed > 0 && stream.size() >= claimed;
-    FUZZ_REQUIRE(collector.isComplete() == complete);
-    if (complete) {
-        const QByteArray frame = collector.frame();
-        FUZZ_REQUIRE(frame.size() == claimed);
-        FUZZ_REQUIRE(collector.crcOk() == (Packet::checkHeader(frame) == Packet::HeaderStatus::Valid));
+    // Every frame taken is whole, carries its own CRC and came in the stream.
+    for (const QByteArray &frame : qAsConst(frames)) {
+        FUZZ_REQUIRE(frame.size() == Packet::claimedSize(frame));
+        FUZZ_REQUIRE(frame.size() <= reader.maxFrame());
+        FUZZ_REQUIRE(Packet::checkHeader(frame) == Packet::HeaderStatus::Valid);
+        FUZZ_REQUIRE(stream.contains(frame));
         checkAllParsers(frame, r);
-    } else {
-        FUZZ_REQUIRE(collector.frame().isEmpty());
-        FUZZ_REQUIRE(!collector.crcOk());
+    }
+    // Without an impossible length, whose cut depends on the splits, the frames are exactly
+    // the stream's whole frames with a right CRC, in order, and the rest is held.
+    QList<QByteArray> expected;
+    int offset = 0;
+    bool known = true;
+    for (int frameSize; stream.size() - offset >= Packet::HEADER_SIZE; offset += frameSize) {
+        frameSize = int(Packet::readU16(stream, offset)) + Packet::OVERHEAD;
+        known = frameSize <= reader.maxFrame();
+        if (!known || stream.size() - offset < frameSize)
+            break;
+        if (Packet::checkHeader(stream.mid(offset, frameSize)) == Packet::HeaderStatus::Valid)
+            expected << stream.mid(offset, frameSize);
+    }
+    if (known) {
+        FUZZ_REQUIRE(frames == expected);
+        FUZZ_REQUIRE(reader.buffered() == stream.size() - offset);
     }
     // The checks promise bounded reads on any bytes, gathered or not; a detached copy puts
     // the end of the bytes exactly where the address sanitizer watches.

@@ -1,14 +1,11 @@
 #include "transport/CConfiguratorHandlerPort.h"
 
-#include "transport/EPacketType.h"
 #include "transport/Packet.h"
-#include "transport/PortTerminalLink.h"
-#include "transport/RelayCodec.h"
+#include "transport/RelayTerminalLink.h"
+#include "transport/SerialTerminalLink.h"
 #include "transport/TransportLog.h"
 
-#include <QSerialPort>
 #include <QSerialPortInfo>
-#include <QTcpSocket>
 
 const char *const CConfiguratorHandlerPort::DEFAULT_SERVER_ADDRESS = "127.0.0.1";
 
@@ -24,26 +21,23 @@ CConfiguratorHandlerPort::PortLister &portLister()
 
 CConfiguratorHandlerPort::CConfiguratorHandlerPort(QObject *parent)
     : QObject(parent)
+    , m_serial(new SerialLink(this))
+    , m_relay(new RelayClient(this))
+    , m_serialTerminal(std::make_unique<SerialTerminalLink>(m_serial))
+    , m_relayTerminal(std::make_unique<RelayTerminalLink>(m_relay))
+    , m_cancel(&neverCancelled())
 {
-    tcpSocket = new QTcpSocket(this);
-    connect(tcpSocket, &QTcpSocket::disconnected, this, &CConfiguratorHandlerPort::tcpSocketDisconnect);
-    connect(tcpSocket, &QTcpSocket::readyRead, this, &CConfiguratorHandlerPort::readTcpData);
-    // Requests and answers are single small writes; Nagle would only add latency.
-    connect(tcpSocket, &QTcpSocket::connected, this,
-            [this] { tcpSocket->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
-    serverAddress.ip = QString::fromLatin1(DEFAULT_SERVER_ADDRESS);
-    serverAddress.port = DEFAULT_SERVER_PORT;
-    connectionKind = CONNECTION_NONE;
-    lastReadOk = false;
-    serialPort = new QSerialPort(this);
+    connect(m_relay, &RelayClient::deviceLost, this, &CConfiguratorHandlerPort::device_lost);
+    connect(m_relay, &RelayClient::disconnected, this, &CConfiguratorHandlerPort::tcpSocketDisconnect);
+    m_relay->setServer({QString::fromLatin1(DEFAULT_SERVER_ADDRESS), DEFAULT_SERVER_PORT});
+    m_relay->setTimeouts(m_timeouts);
 }
 
 CConfiguratorHandlerPort::~CConfiguratorHandlerPort()
 {
     // Whoever listens to device_lost may be half destroyed already (the owner is).
-    tcpSocket->disconnect(this);
+    disconnect(m_relay, nullptr, this, nullptr);
     close(true);
-    deviceList.clear();
 }
 
 void CConfiguratorHandlerPort::setPortLister(PortLister lister)
@@ -66,16 +60,40 @@ QList<TSerialPortCandidate> CConfiguratorHandlerPort::systemPorts()
     return ports;
 }
 
+void CConfiguratorHandlerPort::setTimeouts(const TTransportTimeouts &timeouts)
+{
+    m_timeouts = timeouts;
+    m_relay->setTimeouts(timeouts);
+}
+
+void CConfiguratorHandlerPort::setCancelFlag(const std::atomic<bool> *flag)
+{
+    m_cancel = flag ? flag : &neverCancelled();
+    m_relay->setCancelFlag(flag);
+}
+
 EKora_connect_to_dev_res CConfiguratorHandlerPort::findDevice(TDeviceToConnect _dev)
 {
-    if (_dev.via_server == 0)
-        return findUsbDevice();
-    return findRelayDevice(_dev.info);
+    m_terminal = nullptr;
+    EKora_connect_to_dev_res result;
+    if (_dev.via_server == 0) {
+        result = findUsbDevice();
+        if (result == CONNECT_OK)
+            m_terminal = m_serialTerminal.get();
+    } else {
+        connectionKind = CONNECTION_TCP;
+        m_relay->setCarriesSession(true);
+        result = m_relay->bindDevice(_dev.info);
+        if (result == CONNECT_OK)
+            m_terminal = m_relayTerminal.get();
+    }
+    return result;
 }
 
 EKora_connect_to_dev_res CConfiguratorHandlerPort::findUsbDevice()
 {
     connectionKind = CONNECTION_SERIAL;
+    m_relay->setCarriesSession(false);
     const QList<TSerialPortCandidate> ports = portLister() ? portLister()() : systemPorts();
     QString chosen;
     for (const TSerialPortCandidate &port : ports) {
@@ -86,141 +104,40 @@ EKora_connect_to_dev_res CConfiguratorHandlerPort::findUsbDevice()
         qCDebug(lcTransport) << "[CConfiguratorHandlerPort::findDevice] No USB port of the terminal found";
         return CONNECT_FAILED;
     }
-    // A port left open by an earlier search would refuse to open again.
-    if (serialPort->isOpen())
-        serialPort->close();
-    serialPort->setPortName(chosen);
-    serialPort->setBaudRate(USB_BAUD_RATE);
-    if (!serialPort->open(QIODevice::ReadWrite)) {
+    if (!m_serial->open(chosen)) {
         qCDebug(lcTransport) << "[CConfiguratorHandlerPort::findDevice] Cannot open" << chosen << ":"
-                             << serialPort->errorString();
+                             << m_serial->errorString();
         return CONNECT_FAILED;
     }
+    // Whatever the terminal sent before the port was ours answers nothing of ours.
+    m_serialTerminal->discardInput();
     qCDebug(lcTransport) << "[CConfiguratorHandlerPort::findDevice] Opened" << chosen;
     return CONNECT_OK;
 }
 
-EKora_connect_to_dev_res CConfiguratorHandlerPort::findRelayDevice(const TDeviceToConfigInfo &info)
-{
-    connectionKind = CONNECTION_TCP;
-    // A socket the server has closed is still "open" locally but can carry nothing.
-    if (tcpSocket->isOpen() && tcpSocket->state() == QAbstractSocket::UnconnectedState)
-        closeSocket(false);
-    if (!tcpSocket->isOpen())
-        connectSocket();
-    if (!tcpSocket->isOpen()) {
-        lastError = QStringLiteral("ERROR[tcpSocket-connectToDevice] Сокет не удалось открыть");
-        qCDebug(lcTransport).noquote() << lastError;
-        return CONNECT_FAILED;
-    }
-    lastError.clear();
-    // Reset before sending: on loopback the result can arrive while the write is awaited.
-    connectResult = 0xFF;
-    if (!connectToDevice(info)) {
-        lastError = QStringLiteral("[CConfiguratorHandlerPort::findDevice] Не удалось подключиться к устройству");
-        qCDebug(lcTransport).noquote() << lastError;
-        return CONNECT_FAILED;
-    }
-
-    const bool answered = waitOnSocket([this] { return connectResult != 0xFF; },
-                                       QDeadlineTimer(m_timeouts.relayAnswerMs), true);
-    if (!answered) {
-        if (tcpSocket->isOpen() && tcpSocket->state() == QAbstractSocket::ConnectedState) {
-            lastError = QStringLiteral("[CConfiguratorHandlerPort::findDevice] Не удалось получить подтверждение "
-                                       "сервера о подключении к устройству");
-            qCDebug(lcTransport).noquote() << lastError;
-            return CONNECT_FAILED;
-        }
-        lastError = QStringLiteral("ERROR[tcpSocket-connectToDevice] Не пришел ответ от сервера");
-        qCDebug(lcTransport).noquote() << lastError;
-        return CONNECT_NO_ANSWER;
-    }
-
-    switch (connectResult) {
-    case 0:
-        lastError.clear();
-        return CONNECT_OK;
-    case 1:
-        lastError = QStringLiteral("ERROR[tcpSocket-connectToDevice] Неуспешное подключение к устройству");
-        qCDebug(lcTransport).noquote() << lastError;
-        return CONNECT_FAILED;
-    case 2:
-        lastError = QStringLiteral("ERROR[tcpSocket-connectToDevice] Устройство не найдено");
-        qCDebug(lcTransport).noquote() << lastError;
-        return CONNECT_NOT_FOUND;
-    case 3:
-        lastError = QStringLiteral("ERROR[tcpSocket-connectToDevice] Устройство занято");
-        qCDebug(lcTransport).noquote() << lastError;
-        return CONNECT_BUSY;
-    default:
-        return CONNECT_FAILED;
-    }
-}
-
 bool CConfiguratorHandlerPort::connectToDevice(TDeviceToConfigInfo _dev)
 {
-    const QByteArray packet = RelayCodec::connectRequestPacket(_dev);
-    return writeTcpData(reinterpret_cast<const uint8_t *>(packet.constData()), uint16_t(packet.size())) != 0;
+    return m_relay->sendConnectRequest(_dev);
 }
 
 bool CConfiguratorHandlerPort::updateServerParameters(TServerAddress addr)
 {
-    serverAddress = addr;
     // Only the relay socket is replaced; a USB session in force is left alone.
-    closeSocket(connectionKind == CONNECTION_TCP);
-    connectSocket();
-    if (tcpSocket->waitForConnected(m_timeouts.serverConnectMs)) {
-        qCDebug(lcTransport).noquote() << QStringLiteral("Сокет для сервера IP [%1] порт [%2] успешно открыт!")
-                                              .arg(addr.ip)
-                                              .arg(addr.port);
-        return true;
-    }
-    qCDebug(lcTransport).noquote() << QStringLiteral("ERROR: Сокет для сервера IP [%1] порт [%2] не открыт!")
-                                          .arg(addr.ip)
-                                          .arg(addr.port)
-                                   << tcpSocket->errorString();
-    tcpSocket->abort();
-    return false;
+    return m_relay->openServer(addr, connectionKind == CONNECTION_TCP);
 }
 
 QList<TDeviceToConfigInfo> CConfiguratorHandlerPort::getServerDeviceList()
 {
-    deviceList.clear();
-    m_listReceived = false;
-    closeSocket(connectionKind == CONNECTION_TCP);
-    connectSocket();
-
-    const uint32_t listsBefore = m_deviceListCount;
-    const QByteArray request = RelayCodec::deviceListRequestPacket();
-    if (writeTcpData(reinterpret_cast<const uint8_t *>(request.constData()), uint16_t(request.size())) == 0) {
-        lastError = QStringLiteral("ERROR[tcpSocket-getServerDeviceList] Не удалось отправить запрос на получение "
-                                   "списка устройств");
-        qCDebug(lcTransport).noquote() << lastError;
-        return {};
-    }
-    // Pings and other relay packets may come first; only the list ends the wait.
-    const bool received = waitOnSocket([this, listsBefore] { return m_deviceListCount != listsBefore; },
-                                       QDeadlineTimer(m_timeouts.relayAnswerMs), true);
-    if (!received) {
-        lastError = QStringLiteral("[CConfiguratorHandlerPort::findDevice] The device list is not received");
-        qCDebug(lcTransport).noquote() << lastError;
-        return {};
-    }
-    m_listReceived = true;
-    return deviceList;
+    return m_relay->fetchDeviceList(connectionKind == CONNECTION_TCP, &m_listReceived);
 }
 
 QString CConfiguratorHandlerPort::errorString()
 {
     switch (connectionKind) {
     case CONNECTION_SERIAL:
-        if (!serialPort)
-            return QStringLiteral("serialPort not created!");
-        return serialPort->errorString();
+        return m_serial->errorString();
     case CONNECTION_TCP:
-        if (!tcpSocket)
-            return QStringLiteral("tcpSocket not created!");
-        return lastError.isEmpty() ? tcpSocket->errorString() : lastError;
+        return m_relay->errorString();
     default:
         return QStringLiteral("Houston, We Have Had a Problem!");
     }
@@ -230,62 +147,24 @@ void CConfiguratorHandlerPort::close(bool validate)
 {
     switch (connectionKind) {
     case CONNECTION_SERIAL:
-        if (serialPort && serialPort->isOpen())
-            serialPort->close();
+        m_serial->close();
         break;
     case CONNECTION_TCP:
-        closeSocket(validate);
+        m_relay->close(validate);
         break;
     default:
-        closeSocket(false);
+        m_relay->close(false);
         break;
     }
-}
-
-void CConfiguratorHandlerPort::closeSocket(bool notify, bool keepQueued)
-{
-    if (!tcpSocket || !tcpSocket->isOpen())
-        return;
-    // After the server has gone the notification could only fail and overwrite lastError.
-    if (notify && tcpSocket->state() == QAbstractSocket::ConnectedState) {
-        const QByteArray note = RelayCodec::closeSocketPacket();
-        if (writeTcpData(reinterpret_cast<const uint8_t *>(note.constData()), uint16_t(note.size())) != 0)
-            qCDebug(lcTransport).noquote()
-                << QStringLiteral("[CConfiguratorHandlerPort::close] Уведомление о закрытии сокета отправлено");
-        else
-            qCDebug(lcTransport).noquote()
-                << QStringLiteral("[CConfiguratorHandlerPort::close] Уведомление о закрытии сокета не отправлено");
-    }
-    // The notification's write may have run a close packet from the server already.
-    if (tcpSocket->isOpen())
-        tcpSocket->close();
-    rxBuffer.clear();
-    if (!keepQueued) {
-        tcpPacket.clear();
-        m_lostBehindQueued = false;
-    }
-    lastReadOk = false;
-}
-
-void CConfiguratorHandlerPort::connectSocket()
-{
-    // Bytes of an earlier connection must not be taken for the start of this one's.
-    rxBuffer.clear();
-    tcpPacket.clear();
-    m_lostBehindQueued = false;
-    lastReadOk = false;
-    tcpSocket->connectToHost(serverAddress.ip, serverAddress.port, QIODevice::ReadWrite,
-                             QAbstractSocket::AnyIPProtocol);
 }
 
 bool CConfiguratorHandlerPort::isOpen()
 {
     switch (connectionKind) {
     case CONNECTION_SERIAL:
-        return serialPort->isOpen();
+        return m_serial->isOpen();
     case CONNECTION_TCP:
-        // A socket the server has closed stays open locally but can carry nothing more.
-        return tcpSocket->isOpen() && tcpSocket->state() != QAbstractSocket::UnconnectedState;
+        return m_relay->isOpen();
     default:
         return false;
     }
@@ -294,22 +173,10 @@ bool CConfiguratorHandlerPort::isOpen()
 uint64_t CConfiguratorHandlerPort::write(uint8_t *data, uint64_t size)
 {
     switch (connectionKind) {
-    case CONNECTION_SERIAL: {
-        if (!serialPort->isOpen())
-            return 0;
-        const qint64 written = serialPort->write(reinterpret_cast<const char *>(data), qint64(size));
-        // -1 must not pass for a huge byte count.
-        return written < 0 ? 0 : uint64_t(written);
-    }
+    case CONNECTION_SERIAL:
+        return uint64_t(m_serial->write(reinterpret_cast<const char *>(data), qint64(size)));
     case CONNECTION_TCP:
-        // Cutting the count to 16 bits would send a truncated packet.
-        if (size > uint64_t(Packet::MAX_TCP_PACKET)) {
-            lastError = QStringLiteral("[CConfiguratorHandlerPort::writeTcpData] Не удалось отправить данные по TCP");
-            qCDebug(lcTransport) << "[CConfiguratorHandlerPort::write] Packet of" << size
-                                 << "bytes exceeds the TCP packet limit, not sent";
-            return 0;
-        }
-        return writeTcpData(data, uint16_t(size));
+        return m_relay->write(reinterpret_cast<const char *>(data), size);
     default:
         return 0;
     }
@@ -321,57 +188,13 @@ uint64_t CConfiguratorHandlerPort::write(QByteArray &data, uint64_t size)
     return write(reinterpret_cast<uint8_t *>(data.data()), qMin(size, available));
 }
 
-uint64_t CConfiguratorHandlerPort::writeTcpData(const uint8_t *data, uint16_t size)
-{
-    if (!tcpSocket)
-        return 0;
-    if (!tcpSocket->isOpen()) {
-        qCDebug(lcTransport).noquote() << QStringLiteral("[CAbstractInfoWidget::readDeviceData] Сокет закрыт!");
-        return 0;
-    }
-    if (!tcpSocket->waitForConnected(m_timeouts.socketWaitMs)) {
-        lastError = QStringLiteral("[CConfiguratorHandlerPort::writeTcpData] Не удалось подключиться к TCP сокету");
-        qCDebug(lcTransport).noquote() << lastError;
-        return 0;
-    }
-    const qint64 accepted = tcpSocket->write(reinterpret_cast<const char *>(data), size);
-    // A ping answered from inside our own wait below: that wait sends it along. Waiting
-    // here too would empty the buffer under the outer wait, which then sits out its whole
-    // limit waiting for bytes to write that are gone.
-    if (m_inWrite)
-        return accepted > 0 ? uint64_t(accepted) : 0;
-    m_inWrite = true;
-    // One waitForBytesWritten may hand over only part of a large packet.
-    QDeadlineTimer deadline(m_timeouts.socketWaitMs);
-    bool written = accepted > 0;
-    while (written && tcpSocket->bytesToWrite() > 0) {
-        if (!tcpSocket->waitForBytesWritten(int(deadline.remainingTime())) && tcpSocket->bytesToWrite() > 0)
-            written = false;
-    }
-    m_inWrite = false;
-    if (!written) {
-        lastError = QStringLiteral("[CConfiguratorHandlerPort::writeTcpData] Не удалось отправить данные по TCP");
-        qCDebug(lcTransport).noquote() << lastError;
-        return 0;
-    }
-    return uint64_t(accepted);
-}
-
 QByteArray CConfiguratorHandlerPort::readAll()
 {
     switch (connectionKind) {
     case CONNECTION_SERIAL:
-        return serialPort->readAll();
-    case CONNECTION_TCP: {
-        const QByteArray packets = tcpPacket;
-        tcpPacket.clear();
-        if (m_lostBehindQueued) {
-            // Reported once the reader has taken the answers and finished with them.
-            m_lostBehindQueued = false;
-            QMetaObject::invokeMethod(this, &CConfiguratorHandlerPort::device_lost, Qt::QueuedConnection);
-        }
-        return packets;
-    }
+        return m_serial->read();
+    case CONNECTION_TCP:
+        return m_relay->takeAll();
     default:
         return {};
     }
@@ -379,34 +202,19 @@ QByteArray CConfiguratorHandlerPort::readAll()
 
 bool CConfiguratorHandlerPort::waitForReadyRead(uint32_t msec)
 {
+    const QDeadlineTimer deadline{qint64(msec)};
     switch (connectionKind) {
     case CONNECTION_SERIAL:
-        if (!serialPort->isOpen())
+        return m_serial->waitForBytes(deadline, cancelFlag()) == EWait::Ready;
+    case CONNECTION_TCP:
+        if (m_relay->hasFrames())
+            return true;
+        if (!m_relay->waitForFrame(deadline, cancelFlag()))
             return false;
-        // Unread bytes count as ready, so an answer can be gathered over several calls.
-        if (serialPort->bytesAvailable() > 0)
-            return true;
-        if (serialPort->waitForReadyRead(int(qMin<uint32_t>(msec, INT32_MAX))))
-            return true;
-        // A port gone with its cable fails every wait at once (a read error, or the device
-        // vanished); closed, it shows as not open and the caller stops waiting.
-        if (serialPort->error() == QSerialPort::ResourceError || serialPort->error() == QSerialPort::ReadError) {
-            qCDebug(lcTransport) << "[CConfiguratorHandlerPort::waitForReadyRead] Serial port lost:"
-                                 << serialPort->errorString();
-            serialPort->close();
-        }
-        return false;
-    case CONNECTION_TCP: {
-        if (!tcpPacket.isEmpty())
-            return true;
-        const bool arrived = waitOnSocket([this] { return !tcpPacket.isEmpty(); },
-                                          QDeadlineTimer(qint64(msec)), false);
-        if (arrived)
-            qCDebug(lcTransport).noquote()
-                << QStringLiteral("[CConfiguratorHandlerPort::waitForReadyRead] Получено %1 байт данных")
-                       .arg(tcpPacket.size());
-        return arrived;
-    }
+        qCDebug(lcTransport).noquote()
+            << QStringLiteral("[CConfiguratorHandlerPort::waitForReadyRead] Получено %1 байт данных")
+                   .arg(m_relay->queuedBytes());
+        return true;
     default:
         return false;
     }
@@ -416,92 +224,19 @@ void CConfiguratorHandlerPort::discardInput()
 {
     switch (connectionKind) {
     case CONNECTION_SERIAL:
-        if (serialPort->isOpen()) {
-            serialPort->clear(QSerialPort::Input);
-            serialPort->readAll();
-        }
+        m_serialTerminal->discardInput();
         break;
     case CONNECTION_TCP:
-        if (tcpSocket->state() == QAbstractSocket::ConnectedState)
-            tcpSocket->waitForReadyRead(0); // pulls in what the system holds already
-        readTcpData();
-        // Taken and dropped, not left unread: a loss queued behind them is due now.
-        readAll();
+        m_relayTerminal->discardInput();
         break;
     default:
         break;
     }
 }
 
-bool CConfiguratorHandlerPort::waitOnSocket(const std::function<bool()> &done, const QDeadlineTimer &deadline,
-                                            bool logPartial)
-{
-    readTcpData();
-    while (!done()) {
-        if (!tcpSocket->isOpen())
-            return false;
-        const auto state = tcpSocket->state();
-        if (state == QAbstractSocket::UnconnectedState && tcpSocket->bytesAvailable() == 0)
-            return false;
-        if (deadline.hasExpired())
-            return false;
-        const bool arrived = tcpSocket->waitForReadyRead(int(qMin<qint64>(deadline.remainingTime(), INT32_MAX)));
-        readTcpData();
-        if (arrived && logPartial && !done())
-            qCDebug(lcTransport)
-                << "[CConfiguratorHandlerPort::findDevice] Receive partial packet. Wait for additional data!";
-    }
-    return true;
-}
-
 bool CConfiguratorHandlerPort::readTcpData()
 {
-    if (!tcpSocket || !tcpSocket->isOpen())
-        return false;
-    // A ping answer written from parseData may deliver more bytes; the running pass takes them.
-    if (m_inRead || tcpSocket->bytesAvailable() <= 0)
-        return lastReadOk;
-    m_inRead = true;
-    bool consumed = false;
-    while (tcpSocket->isOpen() && tcpSocket->bytesAvailable() > 0) {
-        rxBuffer.append(tcpSocket->read(RX_BUFFER_LIMIT - rxBuffer.size()));
-        if (consumePackets())
-            consumed = true;
-    }
-    m_inRead = false;
-    lastReadOk = consumed;
-    return consumed;
-}
-
-bool CConfiguratorHandlerPort::consumePackets()
-{
-    bool consumed = false;
-    while (tcpSocket->isOpen()) {
-        const int size = Packet::claimedSize(rxBuffer);
-        if (size < 0)
-            break;
-        if (size > Packet::MAX_TCP_PACKET) {
-            // No packet of the TCP link is that long: the stream is out of step, and nothing
-            // in it marks where the next packet starts.
-            qCDebug(lcTransport) << "[CConfiguratorHandlerPort::readTcpData] WARNING Impossible packet length"
-                                 << size << "- dropping" << rxBuffer.size() << "received bytes";
-            rxBuffer.clear();
-            break;
-        }
-        if (!parseHeader(rxBuffer)) {
-            if (rxBuffer.size() < size)
-                break;
-            qCDebug(lcTransport) << "[CConfiguratorHandlerPort::readTcpData] WARNING Dropped a packet of" << size
-                                 << "bytes with invalid CRC";
-            rxBuffer.remove(0, size);
-            continue;
-        }
-        const QByteArray packet = rxBuffer.left(size);
-        rxBuffer.remove(0, size);
-        parseData(packet);
-        consumed = true;
-    }
-    return consumed;
+    return m_relay->pump();
 }
 
 bool CConfiguratorHandlerPort::parseHeader(QByteArray _array)
@@ -523,89 +258,11 @@ bool CConfiguratorHandlerPort::parseHeader(QByteArray _array)
 
 uint32_t CConfiguratorHandlerPort::parseData(QByteArray _array)
 {
-    // Validated by the caller; only guard against reading past the bytes given.
-    const int size = Packet::claimedSize(_array);
-    if (size < 0 || _array.size() < size)
-        return 0;
-    const uint8_t type = uint8_t(_array.at(2));
-    const QByteArray payload = _array.mid(Packet::HEADER_SIZE, size - Packet::OVERHEAD);
-
-    switch (type) {
-    case PACKET_PING: {
-        qCDebug(lcTransport) << "PING";
-        const QByteArray answer = RelayCodec::pingAnswerPacket();
-        writeTcpData(reinterpret_cast<const uint8_t *>(answer.constData()), uint16_t(answer.size()));
-        break;
-    }
-    case PACKET_PING_ANSWER:
-    case PACKET_GET_DEVICE_LIST:
-    case PACKET_CONNECT_TO_DEVICE:
-        break;
-    case PACKET_DEVICE_LIST: {
-        int declared = 0;
-        deviceList = RelayCodec::parseDeviceList(payload, &declared);
-        if (declared != deviceList.size())
-            qCDebug(lcTransport) << "[CConfiguratorHandlerPort::readTcpData] WARNING Device list claims" << declared
-                                 << "records but carries" << deviceList.size();
-        qCDebug(lcTransport).noquote()
-            << QStringLiteral("[CConfiguratorHandlerPort::readTcpData] Получен список из %1 устройств")
-                   .arg(deviceList.size());
-        ++m_deviceListCount;
-        break;
-    }
-    case PACKET_CONNECT_RESULT:
-        if (payload.isEmpty()) {
-            qCDebug(lcTransport) << "[CConfiguratorHandlerPort::readTcpData] WARNING Connect result without a result byte";
-            break;
-        }
-        connectResult = uint8_t(payload.at(0));
-        if (connectResult == 0)
-            qCDebug(lcTransport).noquote()
-                << QStringLiteral("[CConfiguratorHandlerPort::readTcpData] Устройство успешно подключено");
-        else if (connectResult == 1)
-            qCDebug(lcTransport).noquote()
-                << QStringLiteral("[CConfiguratorHandlerPort::readTcpData] ERROR: Устройство не подключено!");
-        else if (connectResult == 2)
-            qCDebug(lcTransport).noquote()
-                << QStringLiteral("[CConfiguratorHandlerPort::readTcpData] ERROR: Устройство не найдено!");
-        break;
-    case PACKET_CLOSE_SOCKET:
-        // On a relay socket left open beside a USB session this must not end that session.
-        if (connectionKind != CONNECTION_TCP) {
-            qCDebug(lcTransport) << "[CConfiguratorHandlerPort::readTcpData] Server closed an idle relay connection";
-            closeSocket(false);
-        } else if (tcpPacket.isEmpty()) {
-            emit device_lost();
-            closeSocket(false);
-        } else {
-            // A terminal that answers and then goes (a restart) has still answered: its
-            // packets stay readable and the loss is reported after they are read.
-            m_lostBehindQueued = true;
-            closeSocket(false, true);
-        }
-        break;
-    default:
-        // The session reads whole packets; when it does not read at all, keep only the newest.
-        if (tcpPacket.size() + size > RX_BUFFER_LIMIT) {
-            qCDebug(lcTransport) << "[CConfiguratorHandlerPort::readTcpData] WARNING Dropping" << tcpPacket.size()
-                                 << "unread bytes of terminal packets";
-            tcpPacket.clear();
-        }
-        tcpPacket.append(_array.constData(), size);
-        break;
-    }
-    return uint32_t(uint16_t(size));
+    return m_relay->handlePacket(_array);
 }
 
 void CConfiguratorHandlerPort::tcpSocketDisconnect()
 {
     // A lost link is learnt from the server's close packet or a missing answer, not here.
     qCDebug(lcTransport) << "[CConfiguratorHandlerPort::tcpSocketDisconnect] Socket disconnected";
-}
-
-TerminalLink *CConfiguratorHandlerPort::terminalLink()
-{
-    if (!m_link)
-        m_link = std::make_unique<PortTerminalLink>(this);
-    return m_link.get();
 }

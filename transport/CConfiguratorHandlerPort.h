@@ -2,41 +2,30 @@
 
 #include "transport/ConnectionKind.h"
 #include "transport/EKora_connect_to_dev_res.h"
+#include "transport/RelayClient.h"
+#include "transport/SerialLink.h"
 #include "transport/TDeviceToConfigInfo.h"
 #include "transport/TDeviceToConnect.h"
+#include "transport/TSerialPortCandidate.h"
 #include "transport/TServerAddress.h"
+#include "transport/TTransportTimeouts.h"
 
 #include <QByteArray>
 #include <QList>
-#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
-#include <cstdint>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
-class QSerialPort;
+class RelayTerminalLink;
+class SerialTerminalLink;
 class TerminalLink;
-class QTcpSocket;
-
-// A serial port as the USB search sees it.
-struct TSerialPortCandidate {
-    QString portName; // a name the serial port accepts (a device path is fine)
-    bool hasIdentifiers = false;
-    uint16_t vendorId = 0;
-    uint16_t productId = 0;
-};
-
-// Time limits of the links. Production uses the defaults; tests shorten them.
-struct TTransportTimeouts {
-    int serverConnectMs = 1000; // connecting to the relay server
-    int socketWaitMs = 5000;    // each TCP connect or write wait
-    int relayAnswerMs = 10000;  // for the device list or the connect result to arrive
-};
 
 // The one link to a terminal: its USB virtual serial port, or a TCP connection through the
-// relay server. Lives in the session's worker thread.
+// relay server. A face over the links and the relay client that does the work. Lives in the
+// session's worker thread.
 class CConfiguratorHandlerPort : public QObject
 {
     Q_OBJECT
@@ -45,11 +34,11 @@ public:
 
     static constexpr uint16_t USB_VENDOR_ID = 0x0483;
     static constexpr uint16_t USB_PRODUCT_ID = 0x5740;
-    static constexpr int USB_BAUD_RATE = 921600;
+    static constexpr int USB_BAUD_RATE = SerialLink::BAUD_RATE;
     static constexpr uint16_t DEFAULT_SERVER_PORT = 25501;
     static const char *const DEFAULT_SERVER_ADDRESS;
     // Nothing legal stays incomplete beyond one maximal TCP packet; more is garbage.
-    static constexpr int RX_BUFFER_LIMIT = 2 * 0x10000;
+    static constexpr int RX_BUFFER_LIMIT = RelayClient::QUEUE_LIMIT;
 
     explicit CConfiguratorHandlerPort(QObject *parent = nullptr);
     ~CConfiguratorHandlerPort() override;
@@ -59,10 +48,17 @@ public:
     static void setPortLister(PortLister lister);
     static QList<TSerialPortCandidate> systemPorts();
 
-    void setTimeouts(const TTransportTimeouts &timeouts) { m_timeouts = timeouts; }
+    void setTimeouts(const TTransportTimeouts &timeouts);
     const TTransportTimeouts &timeouts() const { return m_timeouts; }
+    // Every wait here and in the links also ends once *flag is true (the program shutting
+    // down); null: never. The flag must outlive this object.
+    void setCancelFlag(const std::atomic<bool> *flag);
     ConnectionKind kind() const { return connectionKind; }
-    uint8_t lastConnectResult() const { return connectResult; }
+    uint8_t lastConnectResult() const { return m_relay->lastConnectResult(); }
+
+    // The link the last successful findDevice opened; null before one, and after a
+    // findDevice that failed. Owned here.
+    TerminalLink *terminalLink() const { return m_terminal; }
 
     // Drops every terminal byte that has arrived but was not read (a late answer to an
     // earlier request), so the next answer read is the one to the next request. Relay
@@ -73,11 +69,8 @@ public:
     // "no terminals" only when it did.
     bool deviceListReceived() const { return m_listReceived; }
 
-    TerminalLink *terminalLink();
-    void setCancelFlag(const std::atomic<bool> *flag) { m_cancel = flag; }
-
     // TCP bytes held back as the start of a packet that has not fully arrived.
-    int bufferedBytes() const { return rxBuffer.size(); }
+    int bufferedBytes() const { return m_relay->bufferedBytes(); }
 
 signals:
     void device_lost();
@@ -102,35 +95,16 @@ public slots:
     bool updateServerParameters(TServerAddress addr);
 
 private:
-    uint64_t writeTcpData(const uint8_t *data, uint16_t size);
     EKora_connect_to_dev_res findUsbDevice();
-    EKora_connect_to_dev_res findRelayDevice(const TDeviceToConfigInfo &info);
-    bool consumePackets();
-    void connectSocket();
-    void closeSocket(bool notify, bool keepQueued = false);
-    // Reads the socket until done() holds, the deadline passes or the link goes away.
-    bool waitOnSocket(const std::function<bool()> &done, const QDeadlineTimer &deadline,
-                      bool logPartial);
+    const std::atomic<bool> &cancelFlag() const { return *m_cancel; }
 
-    QTcpSocket *tcpSocket = nullptr;
-    QSerialPort *serialPort = nullptr;
-    TServerAddress serverAddress;
-    QList<TDeviceToConfigInfo> deviceList;
+    SerialLink *m_serial;
+    RelayClient *m_relay;
+    std::unique_ptr<SerialTerminalLink> m_serialTerminal;
+    std::unique_ptr<RelayTerminalLink> m_relayTerminal;
+    TerminalLink *m_terminal = nullptr;
+    const std::atomic<bool> *m_cancel;
     ConnectionKind connectionKind = CONNECTION_NONE;
-    QString lastError;
-    uint8_t connectResult = 0xFF;
-    // Complete terminal packets that arrived over TCP and were not read yet, in order.
-    QByteArray tcpPacket;
-    QByteArray rxBuffer;
-    bool lastReadOk = false;
-
     TTransportTimeouts m_timeouts;
-    bool m_inRead = false;
-    bool m_inWrite = false;
-    // The server closed the link behind terminal packets not read yet.
-    bool m_lostBehindQueued = false;
-    uint32_t m_deviceListCount = 0; // device lists received so far
     bool m_listReceived = false;
-    const std::atomic<bool> *m_cancel = nullptr;
-    std::unique_ptr<TerminalLink> m_link;
 };

@@ -23,13 +23,14 @@ public:
     void append(const QByteArray &bytes);
     // The next event at the front of the input; call until None.
     EEvent next(QByteArray *frame);
-    void clear() { m_buffer.clear(); }
-    int buffered() const { return int(m_buffer.size()); }
+    void clear();
+    int buffered() const { return int(m_buffer.size()) - m_start; }
     // Room left before the limit: a reader never holds more than one frame's worth of bytes
     // beyond what it has already been asked to cut.
     int maxFrame() const { return m_maxFrame; }
 
 private:
     QByteArray m_buffer;
+    int m_start = 0; // bytes at the front already cut; dropped on the next append
     int m_maxFrame;
 };

@@ -1,9 +1,9 @@
 #include "support/LogCapture.h"
 #include "transport/CConfiguratorHandlerPort.h"
 #include "transport/Crc32.h"
-#include "transport/EPacketType.h"
-#include "transport/Packet.h"
+#include "transport/FrameReader.h"
 #include "transport/RelayCodec.h"
+#include "transport/SerialTerminalLink.h"
 
 #include <QtTest>
 
@@ -12,19 +12,16 @@ static QByteArray hex(const char *text)
     return QByteArray::fromHex(text);
 }
 
-// The frame, the relay packet bodies and the header check, without any link.
+// The frame, the framer, the relay packet bodies and the header check, without any link.
+// Device lists of any bytes are the fuzz target's.
 class FrameTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void crcOfCheckString()
+    void fixedBytesAreExact()
     {
         QCOMPARE(crc32(QByteArrayLiteral("123456789")), 0xCBF43926u);
         QCOMPARE(crc32(QByteArray()), 0u);
-    }
-
-    void fixedPacketsAreExact()
-    {
         QCOMPARE(RelayCodec::closeSocketPacket(), hex("00001076C9F6E2"));
         QCOMPARE(RelayCodec::deviceListRequestPacket(), hex("00000C3995F7F6"));
 
@@ -48,70 +45,89 @@ private slots:
         QCOMPARE(Packet::readU32(auth, 7), crc32(auth.left(7)));
     }
 
-    void parseHeader_data()
-    {
-        QTest::addColumn<QByteArray>("buffer");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<QStringList>("log");
-
-        const QByteArray ten = Packet::assemble(PACKET_RESPONSE, QByteArray(10, 'x'));
-        const QByteArray small = Packet::assemble(PACKET_RESPONSE, QByteArrayLiteral("abcd"));
-        const QString incomplete = QStringLiteral("[CConfiguratorHandlerPort::parseHeader] INFO Received data len < data len in header");
-        QByteArray altered = small;
-        altered[altered.size() - 1] = char(altered.at(altered.size() - 1) ^ 0x01);
-
-        QTest::newRow("one byte") << small.left(1) << false << QStringList();
-        QTest::newRow("two bytes") << small.left(2) << false << QStringList();
-        QTest::newRow("length 10, 16 bytes") << ten.left(16) << false << QStringList{incomplete};
-        QTest::newRow("length 10, 17 bytes") << ten << true
-                                             << QStringList{QStringLiteral("[CConfiguratorHandlerPort::parseHeader] Packet length = 17")};
-        QTest::newRow("complete plus next") << small + ten.left(5) << true
-                                            << QStringList{QStringLiteral("[CConfiguratorHandlerPort::parseHeader] Packet length = 11")};
-        QTest::newRow("last byte altered") << altered << false
-                                           << QStringList{QStringLiteral("[CConfiguratorHandlerPort::parseHeader] Packet length = 11"),
-                                                          QStringLiteral("[CConfiguratorHandlerPort::parseHeader] WARNING Invalid CRC!")};
-    }
-
+    // The port's own slot judges the first packet of what it is given, with its debug lines.
     void parseHeader()
     {
-        QFETCH(QByteArray, buffer);
-        QFETCH(bool, valid);
-        QFETCH(QStringList, log);
-
+        const QByteArray ten = Packet::assemble(PACKET_RESPONSE, QByteArray(10, 'x'));
+        QByteArray altered = ten;
+        altered[16] = char(altered.at(16) ^ 0x01);
+        const QString prefix = QStringLiteral("[CConfiguratorHandlerPort::parseHeader] ");
         CConfiguratorHandlerPort port;
+        QStringList log;
+        const auto judge = [&port, &log](const QByteArray &buffer) {
+            LogCapture capture;
+            bool valid = false;
+            QMetaObject::invokeMethod(&port, "parseHeader", Qt::DirectConnection, Q_RETURN_ARG(bool, valid), Q_ARG(QByteArray, buffer));
+            log = capture.lines();
+            return valid;
+        };
+        QVERIFY(!judge(ten.left(2)) && log.isEmpty());
+        QVERIFY(!judge(ten.left(16)));
+        QCOMPARE(log, QStringList{prefix + "INFO Received data len < data len in header"});
+        QVERIFY(judge(ten + ten.left(5)));
+        QCOMPARE(log, QStringList{prefix + "Packet length = 17"});
+        QVERIFY(!judge(altered));
+        QCOMPARE(log, (QStringList{prefix + "Packet length = 17", prefix + "WARNING Invalid CRC!"}));
+    }
+
+    // Frames cut from arrivals as the serial link gets them. Events of one arrival: F a frame,
+    // C a bad CRC, I an impossible length; "|" between arrivals.
+    void frameReader_data()
+    {
+        QTest::addColumn<QByteArrayList>("arrivals");
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<QByteArrayList>("frames");
+        QTest::addColumn<int>("held");
+
+        const QByteArray a = Packet::assemble(PACKET_RESPONSE, "a"), b = Packet::assemble(PACKET_FILE_DATA, {});
+        const QByteArray longest = Packet::assemble(PACKET_RESPONSE, QByteArray(SerialTerminalLink::MAX_FRAME - 7, 'L'));
+        QByteArray bad = a;
+        bad[3] = 'x';
+        QTest::newRow("split") << QByteArrayList{a.left(1), a.mid(1, 2), a.mid(3)} << "||F" << QByteArrayList{a} << 0;
+        QTest::newRow("several in one") << QByteArrayList{a + b + a.left(4)} << "FF" << QByteArrayList{a, b} << 4;
+        QTest::newRow("bad CRC, then good") << QByteArrayList{bad + b} << "CF" << QByteArrayList{b} << 0;
+        QTest::newRow("longest") << QByteArrayList{longest} << "F" << QByteArrayList{longest} << 0;
+        // The length is all that tells where the next frame starts: what came with it goes too.
+        QTest::newRow("one byte too long") << QByteArrayList{hex("FA0302") + a, a} << "I|F" << QByteArrayList{a} << 0;
+        QTest::newRow("garbage") << QByteArrayList{hex("FFFFFFFF"), hex("0100")} << "I|" << QByteArrayList{} << 2;
+    }
+
+    void frameReader()
+    {
+        QFETCH(QByteArrayList, arrivals);
+        QFETCH(QString, events);
+        QFETCH(QByteArrayList, frames);
+        QFETCH(int, held);
+
         LogCapture capture;
-        bool result = !valid;
-        QVERIFY(QMetaObject::invokeMethod(&port, "parseHeader", Qt::DirectConnection, Q_RETURN_ARG(bool, result),
-                                          Q_ARG(QByteArray, buffer)));
-        QCOMPARE(result, valid);
-        QCOMPARE(capture.lines(), log);
-    }
-
-    void deviceListPayload_data()
-    {
-        QTest::addColumn<QByteArray>("payload");
-        QTest::addColumn<QStringList>("ids");
-
-        const QByteArray a = RelayCodec::recordBytes(RelayCodec::makeRecord("A-1", "first"));
-        const QByteArray b = RelayCodec::recordBytes(RelayCodec::makeRecord("B-2", "second"));
-        QTest::newRow("count 0") << hex("0000") << QStringList();
-        QTest::newRow("two in order") << hex("0200") + a + b << QStringList{"A-1", "B-2"};
-        QTest::newRow("count beyond payload") << hex("0500") + a + b.left(56) << QStringList{"A-1"};
-        QTest::newRow("no count") << hex("02") << QStringList();
-    }
-
-    void deviceListPayload()
-    {
-        QFETCH(QByteArray, payload);
-        QFETCH(QStringList, ids);
-
-        const QList<TDeviceToConfigInfo> devices = RelayCodec::parseDeviceList(payload);
-        QStringList got;
-        for (int i = 0; i < devices.size(); ++i) {
-            got << deviceIdText(devices.at(i));
-            QCOMPARE(RelayCodec::recordBytes(devices.at(i)), payload.mid(2 + 57 * i, 57));
+        FrameReader reader(SerialTerminalLink::MAX_FRAME);
+        QStringList seen;
+        QByteArrayList got;
+        QByteArray frame;
+        for (const QByteArray &arrival : arrivals) {
+            reader.append(arrival);
+            seen << QString();
+            for (FrameReader::EEvent e; (e = reader.next(&frame)) != FrameReader::EEvent::None;) {
+                seen.last() += QStringLiteral("-FCI").at(int(e));
+                if (e == FrameReader::EEvent::Frame)
+                    got << frame;
+            }
         }
-        QCOMPARE(got, ids);
+        QCOMPARE(seen.join('|'), events);
+        QCOMPARE(got, frames);
+        QCOMPARE(reader.buffered(), held);
+        QCOMPARE(capture.contains(QStringLiteral("WARNING Invalid CRC!")), events.contains('C'));
+        QCOMPARE(capture.contains(QStringLiteral("WARNING Impossible packet length")), events.contains('I'));
+    }
+
+    // Whatever a packet claims, only the bytes given are read.
+    void relayPacketsReadOnlyWhatIsThere()
+    {
+        RelayClient relay;
+        QCOMPARE(relay.handlePacket(hex("0500")), 0u);
+        QCOMPARE(relay.handlePacket(hex("05000F")), 0u);
+        QCOMPARE(relay.handlePacket(Packet::assemble(PACKET_CONNECT_RESULT, {})), 7u);
+        QCOMPARE(relay.lastConnectResult(), uint8_t(0xFF));
     }
 
     void portWithoutConnection()
@@ -123,6 +139,7 @@ private slots:
         QVERIFY(!port.isOpen());
         QVERIFY(!port.waitForReadyRead(10));
         QVERIFY(port.readAll().isEmpty());
+        QVERIFY(!port.terminalLink());
     }
 };
 
