@@ -198,8 +198,9 @@ MainWindow::MainWindow(QWidget *parent)
     worker->moveToThread(worker_thread);
 
     regular_timer = new QTimer(this);
+    regular_timer->setInterval(REGULAR_TICK_MS);
+    // Runs while connected only: a window left without a terminal wakes for nothing.
     connect(regular_timer, &QTimer::timeout, worker, &usb_handler::on_regular_timer, Qt::DirectConnection);
-    regular_timer->start(REGULAR_TICK_MS);
 
     connect(worker_thread, &QThread::started, worker, &usb_handler::main_loop);
     connect(this, &MainWindow::Start_device_connection, worker, &usb_handler::start_connection, Qt::DirectConnection);
@@ -352,6 +353,7 @@ void MainWindow::if_Device_connected()
     ui->UploadSettings->show();
     ui->ConnectToDevice->setText(tr("Отключиться"));
     connected = true;
+    regular_timer->start();
     ++session_serial;
     // Nothing of this terminal has been read yet, and nothing of another may show.
     std::fill(std::begin(state_valid), std::end(state_valid), false);
@@ -379,6 +381,7 @@ void MainWindow::if_Device_disconnected(bool lost)
     ui->UploadSettings->hide();
     clear_relay_state();
     connected = false;
+    regular_timer->stop();
     std::fill(std::begin(state_valid), std::end(state_valid), false);
     // At once, not at the next tab switch: the terminal's values are not live any more.
     StateViews::refresh(views_context());

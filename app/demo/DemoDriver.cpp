@@ -295,7 +295,7 @@ void DemoDriver::addIdle()
                                    .arg(wall, 0, 'f', 1)
                                    .arg(100.0 * cpu / wall, 0, 'f', 2));
                     },
-                    qint64(m_plan.idleSeconds) * 1000 + 30000});
+                    qint64(m_plan.idleSeconds) * 1000 + 30000, m_plan.idleSeconds * 1000});
 }
 
 void DemoDriver::poll()
@@ -307,6 +307,9 @@ void DemoDriver::poll()
     }
     TStep &step = m_steps[m_current];
     if (!step.ready()) {
+        // A timer may fire a little early; from then on, look often.
+        if (m_poll->interval() != POLL_MS)
+            m_poll->start(POLL_MS);
         if (nowMs() - m_stepStartedMs > step.limitMs)
             fail(QStringLiteral("step \"%1\" did not come about within %2 ms").arg(step.name).arg(step.limitMs));
         return;
@@ -316,8 +319,10 @@ void DemoDriver::poll()
     step.act();
     ++m_current;
     m_stepStartedMs = nowMs();
+    // A measured idle stretch must not wake up for the demo's own polling.
+    const int first = m_current < m_steps.size() ? m_steps.at(m_current).firstCheckMs : 0;
     if (m_poll)
-        m_poll->start(POLL_MS);
+        m_poll->start(first > 0 ? first : POLL_MS);
 }
 
 void DemoDriver::shootQuestion(const char *button, const QString &file)

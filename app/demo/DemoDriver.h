@@ -41,6 +41,7 @@ private:
         std::function<bool()> ready; // polled until true
         std::function<void()> act;
         qint64 limitMs = 30000; // for ready to come true
+        int firstCheckMs = 0;   // when ready is known to take that long: no polling before
     };
 
     void windowShown();
