@@ -28,7 +28,7 @@ constexpr TCommandName COMMANDS[] = {
     {"import", ECliCommand::Import},
 };
 
-const char EPILOGUE[] = R"(
+const char EPILOGUE[] = QT_TRANSLATE_NOOP("CliOptions", R"(
 Команды:
   list                       терминалы, подключенные к серверу (только --relay)
   state [--group G]          состояние: system, io, network или all (по умолчанию all)
@@ -89,7 +89,7 @@ PIN берется из --pin или из переменной окружени�
   trivox-cli --relay 127.0.0.1:25501 --all --jobs 4 --journal run.jsonl backup
   trivox-cli --relay 127.0.0.1:25501 --id TRX-0001 diff base.ksf device
   trivox-cli export -i base.ksf -o base.json
-)";
+)");
 
 struct TParserOptions {
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QCoreApplication::translate("CliOptions", "Эта справка.")};

@@ -44,7 +44,8 @@ constexpr int IFACE_ROW_REQUEST_TIMEOUT = 6;
 constexpr int IFACE_ROW_ATTEMPTS = 7;
 constexpr int IFACE_ROW_PAUSE = 8;
 
-const QString PARITY_HELP = QStringLiteral(
+constexpr const char *PARITY_HELP = QT_TRANSLATE_NOOP(
+    "SettingsViews",
     "Может быть четным (\"even\", когда общее число единичных битов в принятых данных, включая сам бит "
     "четности, должно быть четным),\nнечетным (\"odd\", когда общее число единичных битов в принятых данных, "
     "включая сам бит четности, должно быть четным) или вообще отсутствовать");
@@ -187,10 +188,10 @@ void addServerRow(const TViewsContext &ctx, QTreeView *view, const QModelIndex &
     combo_widget *type = combo(ctx, widget, typeField);
     layout->addWidget(type);
     layout->addWidget(lineEdit(ctx, widget, ref(SettingsFields::at(3001, server, 0), server), QString(),
-                               QStringLiteral("В формате 255.255.255.255:65536 или ") + QStringLiteral("telemetry.example.com:5555")));
+                               SettingsViews::tr("В формате 255.255.255.255:65536 или ") + QStringLiteral("telemetry.example.com:5555")));
     layout->addWidget(spin(ctx, widget, ref(SettingsFields::at(3006, server, 0), server),
-                           QStringLiteral("Если в течение указанного времени нет обмена данными по TCP терминал "
-                                          "разорвет и снова установит сессию")));
+                           SettingsViews::tr("Если в течение указанного времени нет обмена данными по TCP терминал "
+                                             "разорвет и снова установит сессию")));
 
     if (server < GUARDED_SERVERS) {
         // The combo emits after it has stored the new type, which the guard then checks.
@@ -259,30 +260,30 @@ void addInterfaceGroup(const TViewsContext &ctx, QTreeView *view, QStandardItemM
     for (int row = 0; row <= IFACE_ROW_PAUSE; ++row)
         rows.append(appendRow(group));
 
-    view->setIndexWidget(rows[0], combo(ctx, parent, field(IFACE_BAUD), QStringLiteral("Скорость обмена данными")));
+    view->setIndexWidget(rows[0], combo(ctx, parent, field(IFACE_BAUD), SettingsViews::tr("Скорость обмена данными")));
 
     // The parity re-reads before the data bits on update_set_views, so the data bits read
     // against the entries of the new parity.
-    auto *dataBits = new combo_widget(comboDesc(bitsField, QStringLiteral("Количество бит данных")), parent);
-    combo_widget *parity = combo(ctx, parent, field(IFACE_PARITY), PARITY_HELP);
+    auto *dataBits = new combo_widget(comboDesc(bitsField, SettingsViews::tr("Количество бит данных")), parent);
+    combo_widget *parity = combo(ctx, parent, field(IFACE_PARITY), SettingsViews::tr(PARITY_HELP));
     listen(ctx, dataBits, bitsField);
     view->setIndexWidget(rows[1], dataBits);
     view->setIndexWidget(rows[2], parity);
 
     view->setIndexWidget(rows[3], combo(ctx, parent, field(IFACE_STOP_BITS),
-                                        QStringLiteral("Может составлять половину, одну, полторы или две длительности бита")));
+                                        SettingsViews::tr("Может составлять половину, одну, полторы или две длительности бита")));
     view->setIndexWidget(rows[4], spin(ctx, parent, field(IFACE_ANSWER_WAIT),
-                                       QStringLiteral("Терминал будет ожидать данных от устройства в течение этого времени")));
-    combo_widget *mode = combo(ctx, parent, field(IFACE_SERVER_MODE), QStringLiteral("Режим работы с серверами"));
+                                       SettingsViews::tr("Терминал будет ожидать данных от устройства в течение этого времени")));
+    combo_widget *mode = combo(ctx, parent, field(IFACE_SERVER_MODE), SettingsViews::tr("Режим работы с серверами"));
     view->setIndexWidget(rows[5], mode);
     view->setIndexWidget(rows[IFACE_ROW_REQUEST_TIMEOUT],
                          spin(ctx, parent, field(IFACE_REQUEST_TIMEOUT),
-                              QStringLiteral("Таймаут ожидания запросов с сервера 10...3600 сек")));
+                              SettingsViews::tr("Таймаут ожидания запросов с сервера 10...3600 сек")));
     view->setIndexWidget(rows[IFACE_ROW_ATTEMPTS], spin(ctx, parent, field(IFACE_ATTEMPTS),
-                                                        QStringLiteral("Кол-во попыток соединения 1...20")));
+                                                        SettingsViews::tr("Кол-во попыток соединения 1...20")));
     view->setIndexWidget(rows[IFACE_ROW_PAUSE],
                          spin(ctx, parent, field(IFACE_ATTEMPT_PAUSE),
-                              QStringLiteral("Пауза между попытками соединения с сервером 10...3600 сек")));
+                              SettingsViews::tr("Пауза между попытками соединения с сервером 10...3600 сек")));
 
     const QPersistentModelIndex groupIndex(group->index());
     const TSettingField *bits = bitsField.field;
@@ -305,10 +306,10 @@ void addInputGroups(const TViewsContext &ctx, QTreeView *view, QStandardItemMode
     for (int i = 0; i < inputs; ++i) {
         const TSettingFieldRef type = ref(SettingsFields::at(3371, i, 0), i);
         QStandardItem *group = groupItem(model, SettingsFields::groupTitle(type));
-        view->setIndexWidget(appendRow(group), combo(ctx, ctx.widgetHolder, type, QStringLiteral("Выберите тип входа")));
+        view->setIndexWidget(appendRow(group), combo(ctx, ctx.widgetHolder, type, SettingsViews::tr("Выберите тип входа")));
         view->setIndexWidget(appendRow(group),
                              combo(ctx, ctx.widgetHolder, ref(SettingsFields::at(3371, i, 1), i),
-                                   QStringLiteral("При подаче на вход активного уровня состояние датчика станет равно 1")));
+                                   SettingsViews::tr("При подаче на вход активного уровня состояние датчика станет равно 1")));
     }
 }
 
@@ -335,7 +336,7 @@ void addSensorGroup(const TViewsContext &ctx, QTreeView *view, QStandardItemMode
         }
         width = qMax(width, id->minimumSizeHint().width());
         ids.append(id);
-        auto *remove = new QPushButton(QStringLiteral("Удалить"), widget);
+        auto *remove = new QPushButton(SettingsViews::tr("Удалить"), widget);
         QObject::connect(remove, &QPushButton::clicked, id, &line_edit_widget::Clear);
         layout->addWidget(id);
         layout->addWidget(remove);
@@ -344,7 +345,7 @@ void addSensorGroup(const TViewsContext &ctx, QTreeView *view, QStandardItemMode
     // One width for all, so the fields and buttons line up.
     for (line_edit_widget *id : ids)
         id->setFixedWidth(width);
-    auto *add = new QPushButton(QStringLiteral("Добавить датчики"), ctx.widgetHolder);
+    auto *add = new QPushButton(SettingsViews::tr("Добавить датчики"), ctx.widgetHolder);
     add->setAutoFillBackground(true);
     QObject::connect(add, SIGNAL(clicked(bool)), ctx.window, SLOT(add_temp_sensor()));
     view->setIndexWidget(appendRow(group), add);
@@ -356,8 +357,8 @@ void SettingsViews::build_connection_view(const TViewsContext &ctx)
 {
     QTreeView *view = ctx.connectionView;
     QStandardItemModel *model = newModel(ctx, view, CONNECTION_COLUMNS);
-    QStandardItem *connections = groupItem(model, QStringLiteral("Настройки соединений"));
-    QStandardItem *network = groupItem(model, QStringLiteral("Настройки сети"));
+    QStandardItem *connections = groupItem(model, tr("Настройки соединений"));
+    QStandardItem *network = groupItem(model, tr("Настройки сети"));
     const TDeviceCapabilities counts = boundedCapabilities();
 
     QList<QModelIndex> serverRows;

@@ -2,11 +2,14 @@
 
 #include "app/ViewsContext.h"
 
+#include <QCoreApplication>
+
 // The three settings trees. Every row carries editors bound straight into SettingsStorage;
 // the models hold no data. Each editor re-reads the storage on the window's
 // update_set_views() signal. Row counts follow the capability counts as they stand.
 class SettingsViews
 {
+    Q_DECLARE_TR_FUNCTIONS(SettingsViews)
 public:
     // Dynamic property of each editor: the key of the field it edits (as SettingsDiff names it).
     static constexpr const char *FIELD_KEY = "settingKey";

@@ -79,19 +79,19 @@ QVariant State_item::data(int role) const
         return number(isFloat, real, integer);
     case STATE_TEMPERATURE:
         if (isFloat && real >= -150.1f && real <= -149.9f)
-            return QStringLiteral("нет связи");
+            return tr("нет связи");
         return number(isFloat, real, integer);
     case STATE_ONOFF:
         if (isFloat)
             return real > 0.0f ? m_onText : m_offText;
         if (isInteger)
             return integer != 0 ? m_onText : m_offText;
-        return QStringLiteral("Ошибка!");
+        return tr("Ошибка!");
     case STATE_DATETIME:
         // A count of seconds is a point in UTC; a local-time value could fall into a
         // daylight-saving gap and be shifted.
         if (!isInteger)
-            return QStringLiteral("Ошибка!");
+            return tr("Ошибка!");
         return QDateTime::fromSecsSinceEpoch(qint64(integer), Qt::UTC);
     default:
         return QVariant();

@@ -2,12 +2,14 @@
 
 #include "editors/TStateItemDesc.h"
 
+#include <QCoreApplication>
 #include <QStandardItem>
 
 // A cell of the state trees. It holds no value: each time the view asks, it reads its field
 // in SettingsStorage, so a repaint is all a refresh needs.
 class State_item : public QStandardItem
 {
+    Q_DECLARE_TR_FUNCTIONS(State_item)
 public:
     // A fixed-text item (names, units, group titles).
     explicit State_item(const QString &text);

@@ -74,7 +74,7 @@ void combo_widget::Get_data()
         m_combo->setCurrentIndex(found);
     } else {
         m_combo->setCurrentIndex(0);
-        m_combo->setCurrentText(QStringLiteral("Неизвестное значение"));
+        m_combo->setCurrentText(tr("Неизвестное значение"));
     }
 }
 

@@ -105,11 +105,13 @@ public:
         return problems.join(QStringLiteral("; "));
     }
 
+    // The name and the combo's text are for people reading the file, but are written in the
+    // source language: the same settings make the same file whatever the interface language.
     static QJsonObject leaf(const TSettingFieldRef &ref, const QByteArray &record)
     {
         const TSettingField &f = *ref.field;
         const SettingFieldValue value(f, record);
-        QJsonObject leaf{{NAME_KEY, SettingsFields::displayName(ref)}};
+        QJsonObject leaf{{NAME_KEY, SettingsFields::displayName(ref, SettingsFields::ETextUse::Stored)}};
         if (!value.isNatural()) {
             leaf.insert(VALUE_KEY, QJsonObject{{HEX_KEY, upperHex(value.bytes())}});
             return leaf;
@@ -117,7 +119,9 @@ public:
         switch (f.kind) {
         case EFieldKind::Combo:
             leaf.insert(VALUE_KEY, int(value.number()));
-            leaf.insert(TEXT_KEY, value.display());
+            leaf.insert(TEXT_KEY, SettingsFields::comboItems(f, reinterpret_cast<const uint8_t *>(record.constData()),
+                                                             SettingsFields::ETextUse::Stored)
+                                      .value(int(value.number())));
             break;
         case EFieldKind::Number:
             leaf.insert(VALUE_KEY, double(value.number()));

@@ -5,6 +5,7 @@
 #include "model/ModelLog.h"
 #include "model/SettingsStorage.h"
 
+#include <QCoreApplication>
 #include <QTextCodec>
 #include <QVector>
 #include <cstddef>
@@ -71,74 +72,74 @@ constexpr ParameterDescriptor row(uint16_t id, const char (&utf8)[L], uint8_t (&
 constexpr TParameterValues &P = SettingsStorage.parameters;
 
 constexpr ParameterDescriptor TABLE[] = {
-    row(1, "Тип устройства", P.deviceType, 1, PARAM_U8),
-    row(2, "Версия прошивки", P.firmwareVersion, 50, PARAM_TEXT),
-    row(3, "Версия прошивки GSM", P.gsmFirmwareVersion, 36, PARAM_TEXT),
+    row(1, QT_TRANSLATE_NOOP("ParameterTable", "Тип устройства"), P.deviceType, 1, PARAM_U8),
+    row(2, QT_TRANSLATE_NOOP("ParameterTable", "Версия прошивки"), P.firmwareVersion, 50, PARAM_TEXT),
+    row(3, QT_TRANSLATE_NOOP("ParameterTable", "Версия прошивки GSM"), P.gsmFirmwareVersion, 36, PARAM_TEXT),
     row(5, "IMEI", P.imei, 16, PARAM_TEXT),
-    row(8, "ICCID SIM-карты", P.iccid, 40, PARAM_TEXT),
-    row(9, "Время работы устройства", P.uptime, 4, PARAM_U32),
-    row(10, "Текущее время", P.currentTime, 4, PARAM_U32),
+    row(8, QT_TRANSLATE_NOOP("ParameterTable", "ICCID SIM-карты"), P.iccid, 40, PARAM_TEXT),
+    row(9, QT_TRANSLATE_NOOP("ParameterTable", "Время работы устройства"), P.uptime, 4, PARAM_U32),
+    row(10, QT_TRANSLATE_NOOP("ParameterTable", "Текущее время"), P.currentTime, 4, PARAM_U32),
     row(PROTO_VER_ID, "proto_ver", P.protoVer, 1, PARAM_U8),
-    row(17, "Соединение с сервером 1", P.serverState[0], 1, PARAM_U8),
-    row(18, "Соединение с сервером 2", P.serverState[1], 1, PARAM_U8),
-    row(19, "Соединение с сервером 3", P.serverState[2], 1, PARAM_U8),
-    row(20, "Соединение с сервером 4", P.serverState[3], 1, PARAM_U8),
-    row(21, "Соединение с сервером 5", P.serverState[4], 1, PARAM_U8),
-    row(22, "Соединение с сервером 6", P.serverState[5], 1, PARAM_U8),
-    row(23, "Соединение с сервером 7", P.serverState[6], 1, PARAM_U8),
-    row(24, "Соединение с сервером 8", P.serverState[7], 1, PARAM_U8),
-    row(1001, "Аналоговый вход 1", P.analogInputs[0], 4, PARAM_FLOAT),
-    row(1002, "Аналоговый вход 2", P.analogInputs[1], 4, PARAM_FLOAT),
-    row(1003, "Аналоговый вход 3", P.analogInputs[2], 4, PARAM_FLOAT),
-    row(1041, "Цифровой вход 1", P.digitalInputs[0], 1, PARAM_FLAG),
-    row(1042, "Цифровой вход 2", P.digitalInputs[1], 1, PARAM_FLAG),
-    row(1043, "Цифровой вход 3", P.digitalInputs[2], 1, PARAM_FLAG),
-    row(1061, "Цифровой выход 1", P.digitalOutputs[0], 1, PARAM_FLAG),
-    row(1081, "Импульсный вход 1", P.pulseInputs[0], 4, PARAM_U32),
-    row(1082, "Импульсный вход 2", P.pulseInputs[1], 4, PARAM_U32),
-    row(1083, "Импульсный вход 3", P.pulseInputs[2], 4, PARAM_U32),
-    row(1101, "Частотный вход 1", P.frequencyInputs[0], 4, PARAM_FLOAT),
-    row(1102, "Частотный вход 2", P.frequencyInputs[1], 4, PARAM_FLOAT),
-    row(1103, "Частотный вход 3", P.frequencyInputs[2], 4, PARAM_FLOAT),
-    row(1121, "Частотный выход 1", P.frequencyOutputs[0], 2, PARAM_U16),
-    row(1259, "Текущий ключ", P.currentKey, 17, PARAM_TEXT),
-    row(1181, "Внешний датчик температуры 1", P.externalTemperatures[0], 4, PARAM_FLOAT),
-    row(1182, "Внешний датчик температуры 2", P.externalTemperatures[1], 4, PARAM_FLOAT),
-    row(1183, "Внешний датчик температуры 3", P.externalTemperatures[2], 4, PARAM_FLOAT),
-    row(1184, "Внешний датчик температуры 4", P.externalTemperatures[3], 4, PARAM_FLOAT),
-    row(1185, "Внешний датчик температуры 5", P.externalTemperatures[4], 4, PARAM_FLOAT),
-    row(1186, "Внешний датчик температуры 6", P.externalTemperatures[5], 4, PARAM_FLOAT),
-    row(1187, "Внешний датчик температуры 7", P.externalTemperatures[6], 4, PARAM_FLOAT),
-    row(1188, "Внешний датчик температуры 8", P.externalTemperatures[7], 4, PARAM_FLOAT),
-    row(1189, "Внешний датчик температуры 9", P.externalTemperatures[8], 4, PARAM_FLOAT),
-    row(1190, "Внешний датчик температуры 10", P.externalTemperatures[9], 4, PARAM_FLOAT),
-    row(1250, "Внутренний датчик температуры", P.internalTemperature, 4, PARAM_FLOAT),
-    row(1252, "Напряжение питания", P.supplyVoltage, 4, PARAM_FLOAT),
-    row(1253, "Напряжение питания внешних устройств", P.externalSupplyVoltage, 4, PARAM_FLOAT),
+    row(17, QT_TRANSLATE_NOOP("ParameterTable", "Соединение с сервером 1"), P.serverState[0], 1, PARAM_U8),
+    row(18, QT_TRANSLATE_NOOP("ParameterTable", "Соединение с сервером 2"), P.serverState[1], 1, PARAM_U8),
+    row(19, QT_TRANSLATE_NOOP("ParameterTable", "Соединение с сервером 3"), P.serverState[2], 1, PARAM_U8),
+    row(20, QT_TRANSLATE_NOOP("ParameterTable", "Соединение с сервером 4"), P.serverState[3], 1, PARAM_U8),
+    row(21, QT_TRANSLATE_NOOP("ParameterTable", "Соединение с сервером 5"), P.serverState[4], 1, PARAM_U8),
+    row(22, QT_TRANSLATE_NOOP("ParameterTable", "Соединение с сервером 6"), P.serverState[5], 1, PARAM_U8),
+    row(23, QT_TRANSLATE_NOOP("ParameterTable", "Соединение с сервером 7"), P.serverState[6], 1, PARAM_U8),
+    row(24, QT_TRANSLATE_NOOP("ParameterTable", "Соединение с сервером 8"), P.serverState[7], 1, PARAM_U8),
+    row(1001, QT_TRANSLATE_NOOP("ParameterTable", "Аналоговый вход 1"), P.analogInputs[0], 4, PARAM_FLOAT),
+    row(1002, QT_TRANSLATE_NOOP("ParameterTable", "Аналоговый вход 2"), P.analogInputs[1], 4, PARAM_FLOAT),
+    row(1003, QT_TRANSLATE_NOOP("ParameterTable", "Аналоговый вход 3"), P.analogInputs[2], 4, PARAM_FLOAT),
+    row(1041, QT_TRANSLATE_NOOP("ParameterTable", "Цифровой вход 1"), P.digitalInputs[0], 1, PARAM_FLAG),
+    row(1042, QT_TRANSLATE_NOOP("ParameterTable", "Цифровой вход 2"), P.digitalInputs[1], 1, PARAM_FLAG),
+    row(1043, QT_TRANSLATE_NOOP("ParameterTable", "Цифровой вход 3"), P.digitalInputs[2], 1, PARAM_FLAG),
+    row(1061, QT_TRANSLATE_NOOP("ParameterTable", "Цифровой выход 1"), P.digitalOutputs[0], 1, PARAM_FLAG),
+    row(1081, QT_TRANSLATE_NOOP("ParameterTable", "Импульсный вход 1"), P.pulseInputs[0], 4, PARAM_U32),
+    row(1082, QT_TRANSLATE_NOOP("ParameterTable", "Импульсный вход 2"), P.pulseInputs[1], 4, PARAM_U32),
+    row(1083, QT_TRANSLATE_NOOP("ParameterTable", "Импульсный вход 3"), P.pulseInputs[2], 4, PARAM_U32),
+    row(1101, QT_TRANSLATE_NOOP("ParameterTable", "Частотный вход 1"), P.frequencyInputs[0], 4, PARAM_FLOAT),
+    row(1102, QT_TRANSLATE_NOOP("ParameterTable", "Частотный вход 2"), P.frequencyInputs[1], 4, PARAM_FLOAT),
+    row(1103, QT_TRANSLATE_NOOP("ParameterTable", "Частотный вход 3"), P.frequencyInputs[2], 4, PARAM_FLOAT),
+    row(1121, QT_TRANSLATE_NOOP("ParameterTable", "Частотный выход 1"), P.frequencyOutputs[0], 2, PARAM_U16),
+    row(1259, QT_TRANSLATE_NOOP("ParameterTable", "Текущий ключ"), P.currentKey, 17, PARAM_TEXT),
+    row(1181, QT_TRANSLATE_NOOP("ParameterTable", "Внешний датчик температуры 1"), P.externalTemperatures[0], 4, PARAM_FLOAT),
+    row(1182, QT_TRANSLATE_NOOP("ParameterTable", "Внешний датчик температуры 2"), P.externalTemperatures[1], 4, PARAM_FLOAT),
+    row(1183, QT_TRANSLATE_NOOP("ParameterTable", "Внешний датчик температуры 3"), P.externalTemperatures[2], 4, PARAM_FLOAT),
+    row(1184, QT_TRANSLATE_NOOP("ParameterTable", "Внешний датчик температуры 4"), P.externalTemperatures[3], 4, PARAM_FLOAT),
+    row(1185, QT_TRANSLATE_NOOP("ParameterTable", "Внешний датчик температуры 5"), P.externalTemperatures[4], 4, PARAM_FLOAT),
+    row(1186, QT_TRANSLATE_NOOP("ParameterTable", "Внешний датчик температуры 6"), P.externalTemperatures[5], 4, PARAM_FLOAT),
+    row(1187, QT_TRANSLATE_NOOP("ParameterTable", "Внешний датчик температуры 7"), P.externalTemperatures[6], 4, PARAM_FLOAT),
+    row(1188, QT_TRANSLATE_NOOP("ParameterTable", "Внешний датчик температуры 8"), P.externalTemperatures[7], 4, PARAM_FLOAT),
+    row(1189, QT_TRANSLATE_NOOP("ParameterTable", "Внешний датчик температуры 9"), P.externalTemperatures[8], 4, PARAM_FLOAT),
+    row(1190, QT_TRANSLATE_NOOP("ParameterTable", "Внешний датчик температуры 10"), P.externalTemperatures[9], 4, PARAM_FLOAT),
+    row(1250, QT_TRANSLATE_NOOP("ParameterTable", "Внутренний датчик температуры"), P.internalTemperature, 4, PARAM_FLOAT),
+    row(1252, QT_TRANSLATE_NOOP("ParameterTable", "Напряжение питания"), P.supplyVoltage, 4, PARAM_FLOAT),
+    row(1253, QT_TRANSLATE_NOOP("ParameterTable", "Напряжение питания внешних устройств"), P.externalSupplyVoltage, 4, PARAM_FLOAT),
     row(2001, "MCC", P.mcc, 2, PARAM_U16),
     row(2002, "MNC", P.mnc, 2, PARAM_U16),
     row(2003, "LAC", P.lac, 4, PARAM_U32),
     row(2004, "CELLID", P.cellId, 4, PARAM_U32),
-    row(2005, "Уровень сигнала GSM", P.gsmSignal, 1, PARAM_U8),
-    row(2006, "Баланс SIM", P.simBalance, 2, PARAM_U16),
-    row(2007, "Датчик глушения GSM", P.gsmJamming, 1, PARAM_FLAG),
+    row(2005, QT_TRANSLATE_NOOP("ParameterTable", "Уровень сигнала GSM"), P.gsmSignal, 1, PARAM_U8),
+    row(2006, QT_TRANSLATE_NOOP("ParameterTable", "Баланс SIM"), P.simBalance, 2, PARAM_U16),
+    row(2007, QT_TRANSLATE_NOOP("ParameterTable", "Датчик глушения GSM"), P.gsmJamming, 1, PARAM_FLAG),
     // Counters are listed sent first, by server; storage keeps each server's pair received first.
-    row(2008, "Передано байт на сервер 1", P.traffic[0].sent, 4, PARAM_U32),
-    row(2009, "Передано байт на сервер 2", P.traffic[1].sent, 4, PARAM_U32),
-    row(2010, "Передано байт на сервер 3", P.traffic[2].sent, 4, PARAM_U32),
-    row(2011, "Передано байт на сервер 4", P.traffic[3].sent, 4, PARAM_U32),
-    row(2016, "Передано байт на сервер 5", P.traffic[4].sent, 4, PARAM_U32),
-    row(2017, "Передано байт на сервер 6", P.traffic[5].sent, 4, PARAM_U32),
-    row(2018, "Передано байт на сервер 7", P.traffic[6].sent, 4, PARAM_U32),
-    row(2019, "Передано байт на сервер 8", P.traffic[7].sent, 4, PARAM_U32),
-    row(2012, "Принято байт от сервера 1", P.traffic[0].received, 4, PARAM_U32),
-    row(2013, "Принято байт от сервера 2", P.traffic[1].received, 4, PARAM_U32),
-    row(2014, "Принято байт от сервера 3", P.traffic[2].received, 4, PARAM_U32),
-    row(2015, "Принято байт от сервера 4", P.traffic[3].received, 4, PARAM_U32),
-    row(2020, "Принято байт от сервера 5", P.traffic[4].received, 4, PARAM_U32),
-    row(2021, "Принято байт от сервера 6", P.traffic[5].received, 4, PARAM_U32),
-    row(2022, "Принято байт от сервера 7", P.traffic[6].received, 4, PARAM_U32),
-    row(2023, "Принято байт от сервера 8", P.traffic[7].received, 4, PARAM_U32),
+    row(2008, QT_TRANSLATE_NOOP("ParameterTable", "Передано байт на сервер 1"), P.traffic[0].sent, 4, PARAM_U32),
+    row(2009, QT_TRANSLATE_NOOP("ParameterTable", "Передано байт на сервер 2"), P.traffic[1].sent, 4, PARAM_U32),
+    row(2010, QT_TRANSLATE_NOOP("ParameterTable", "Передано байт на сервер 3"), P.traffic[2].sent, 4, PARAM_U32),
+    row(2011, QT_TRANSLATE_NOOP("ParameterTable", "Передано байт на сервер 4"), P.traffic[3].sent, 4, PARAM_U32),
+    row(2016, QT_TRANSLATE_NOOP("ParameterTable", "Передано байт на сервер 5"), P.traffic[4].sent, 4, PARAM_U32),
+    row(2017, QT_TRANSLATE_NOOP("ParameterTable", "Передано байт на сервер 6"), P.traffic[5].sent, 4, PARAM_U32),
+    row(2018, QT_TRANSLATE_NOOP("ParameterTable", "Передано байт на сервер 7"), P.traffic[6].sent, 4, PARAM_U32),
+    row(2019, QT_TRANSLATE_NOOP("ParameterTable", "Передано байт на сервер 8"), P.traffic[7].sent, 4, PARAM_U32),
+    row(2012, QT_TRANSLATE_NOOP("ParameterTable", "Принято байт от сервера 1"), P.traffic[0].received, 4, PARAM_U32),
+    row(2013, QT_TRANSLATE_NOOP("ParameterTable", "Принято байт от сервера 2"), P.traffic[1].received, 4, PARAM_U32),
+    row(2014, QT_TRANSLATE_NOOP("ParameterTable", "Принято байт от сервера 3"), P.traffic[2].received, 4, PARAM_U32),
+    row(2015, QT_TRANSLATE_NOOP("ParameterTable", "Принято байт от сервера 4"), P.traffic[3].received, 4, PARAM_U32),
+    row(2020, QT_TRANSLATE_NOOP("ParameterTable", "Принято байт от сервера 5"), P.traffic[4].received, 4, PARAM_U32),
+    row(2021, QT_TRANSLATE_NOOP("ParameterTable", "Принято байт от сервера 6"), P.traffic[5].received, 4, PARAM_U32),
+    row(2022, QT_TRANSLATE_NOOP("ParameterTable", "Принято байт от сервера 7"), P.traffic[6].received, 4, PARAM_U32),
+    row(2023, QT_TRANSLATE_NOOP("ParameterTable", "Принято байт от сервера 8"), P.traffic[7].received, 4, PARAM_U32),
 };
 
 constexpr int sumOfSizes()
@@ -185,14 +186,17 @@ static QString decodeName(int row)
 
 QString parameterName(int row)
 {
-    // Decoded once: every state refresh shows a name per row.
-    static const QVector<QString> names = [] {
-        QVector<QString> all;
+    // Decoded once: every state refresh shows a name per row. The source text is the key
+    // of its translation, looked up each time: the language may be chosen after the first call.
+    static const QVector<QByteArray> names = [] {
+        QVector<QByteArray> all;
         for (int k = 0; k < PARAMETER_COUNT; ++k)
-            all.append(decodeName(k));
+            all.append(decodeName(k).toUtf8());
         return all;
     }();
-    return row >= 0 && row < names.size() ? names.at(row) : decodeName(row);
+    if (row < 0 || row >= names.size())
+        return decodeName(row);
+    return QCoreApplication::translate("ParameterTable", names.at(row).constData());
 }
 
 // How each group's bounds are found: the row holding firstId starts it; the row holding

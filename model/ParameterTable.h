@@ -37,7 +37,7 @@ enum ParameterGroup : int {
 const ParameterDescriptor &parameterRow(int row);
 // Row of the parameter with this id, or -1.
 int parameterRowOfId(uint16_t id);
-// The row's name decoded from Windows-1251.
+// The row's name for people: decoded from Windows-1251 and translated.
 QString parameterName(int row);
 // First and last row of a group, found by the scan of rows 1 .. PARAMETER_COUNT - 1.
 void groupBounds(ParameterGroup group, uint16_t *first, uint16_t *last);

@@ -215,9 +215,9 @@ bool matches(const TSettingField &f, uint16_t id, uint16_t subId)
     return subId >= f.group->first && subId <= f.group->last;
 }
 
-QString withIndex(const char *source, int index)
+QString withIndex(const char *source, int index, SettingsFields::ETextUse use)
 {
-    const QString text = SettingsFields::translated(source);
+    const QString text = SettingsFields::translated(source, use);
     return text.contains(QLatin1String("%1")) ? text.arg(index + 1) : text;
 }
 
@@ -276,22 +276,22 @@ QVector<TSettingFieldRef> SettingsFields::instances(const TDeviceCapabilities &c
     return refs;
 }
 
-QString SettingsFields::groupTitle(const TSettingFieldRef &ref)
+QString SettingsFields::groupTitle(const TSettingFieldRef &ref, ETextUse use)
 {
-    return withIndex(ref.field->group->title, ref.index);
+    return withIndex(ref.field->group->title, ref.index, use);
 }
 
-QString SettingsFields::label(const TSettingFieldRef &ref)
+QString SettingsFields::label(const TSettingFieldRef &ref, ETextUse use)
 {
-    return withIndex(ref.field->label, ref.index);
+    return withIndex(ref.field->label, ref.index, use);
 }
 
-QString SettingsFields::displayName(const TSettingFieldRef &ref)
+QString SettingsFields::displayName(const TSettingFieldRef &ref, ETextUse use)
 {
-    QString row = label(ref);
+    QString row = label(ref, use);
     if (row.endsWith(QLatin1Char(':')))
         row.chop(1);
-    const QString title = groupTitle(ref);
+    const QString title = groupTitle(ref, use);
     return title.isEmpty() ? row : title + QStringLiteral(" / ") + row;
 }
 
@@ -313,15 +313,17 @@ TComboEntries SettingsFields::comboEntries(const TSettingField &field, const uin
     return field.entries;
 }
 
-QMap<int, QString> SettingsFields::comboItems(const TSettingField &field, const uint8_t *record)
+QMap<int, QString> SettingsFields::comboItems(const TSettingField &field, const uint8_t *record, ETextUse use)
 {
     QMap<int, QString> items;
     for (const TComboEntry &e : comboEntries(field, record))
-        items.insert(e.value, translated(e.text));
+        items.insert(e.value, translated(e.text, use));
     return items;
 }
 
-QString SettingsFields::translated(const char *source)
+QString SettingsFields::translated(const char *source, ETextUse use)
 {
-    return source && *source ? tr(source) : QString();
+    if (!source || !*source)
+        return QString();
+    return use == ETextUse::Stored ? QString::fromUtf8(source) : tr(source);
 }

@@ -83,6 +83,10 @@ class SettingsFields
 {
     Q_DECLARE_TR_FUNCTIONS(SettingsFields)
 public:
+    // Shown: translated for people. Stored: the source (Russian) text, for what is written
+    // into files, which must not depend on the interface language.
+    enum class ETextUse : uint8_t { Shown, Stored };
+
     static const TSettingField *begin();
     static const TSettingField *end();
 
@@ -95,18 +99,19 @@ public:
     // order: group by group, index by index, rows in order.
     static QVector<TSettingFieldRef> instances(const TDeviceCapabilities &counts = DEVICE_F0_CAPABILITIES);
 
-    // Translated, with the index filled in.
-    static QString groupTitle(const TSettingFieldRef &ref);
-    static QString label(const TSettingFieldRef &ref);
+    // With the index filled in.
+    static QString groupTitle(const TSettingFieldRef &ref, ETextUse use = ETextUse::Shown);
+    static QString label(const TSettingFieldRef &ref, ETextUse use = ETextUse::Shown);
     // "Трансляция в RS-232 (сервер 3) / Адрес сервера": title and label, no trailing colon.
-    static QString displayName(const TSettingFieldRef &ref);
+    static QString displayName(const TSettingFieldRef &ref, ETextUse use = ETextUse::Shown);
     // "servers[2].address", "rs232.baud_rate", "phones[4]", "sensor_add_mode".
     static QString key(const TSettingFieldRef &ref);
 
     // The entries a combo offers for this record (the record's bytes from its start).
     static TComboEntries comboEntries(const TSettingField &field, const uint8_t *record);
-    // The same, translated: value -> text.
-    static QMap<int, QString> comboItems(const TSettingField &field, const uint8_t *record);
+    // The same as texts: value -> text.
+    static QMap<int, QString> comboItems(const TSettingField &field, const uint8_t *record,
+                                         ETextUse use = ETextUse::Shown);
 
-    static QString translated(const char *source);
+    static QString translated(const char *source, ETextUse use = ETextUse::Shown);
 };

@@ -515,6 +515,29 @@ private slots:
         QVERIFY2(refused.err.contains("$.sims[1].apn: "), qPrintable(refused.err));
         QVERIFY(!QFile::exists(path("bad.ksf")));
     }
+
+    // --lang en beats the Russian locale for the help and the errors; a file written
+    // under English is the very file written under Russian.
+    void englishMessagesSameFiles()
+    {
+        static const QRegularExpression cyrillic("[\\x{0400}-\\x{04FF}]");
+        const TRun help = run({"--lang", "en", "--help"}, PIN_A);
+        QCOMPARE(help.status, 0);
+        QVERIFY2(help.out.contains("Usage:") && help.out.contains("Relay server") && help.out.contains("Exit codes:"),
+                 qPrintable(help.out));
+        QVERIFY2(!help.out.contains(cyrillic), qPrintable(help.out));
+
+        const TRun wrong = run({"--lang", "en", "--usb", "restart", "-o", path("x")}, PIN_A);
+        QCOMPARE(wrong.status, 1);
+        QVERIFY2(wrong.err.contains("restart does not take -o") && !wrong.err.contains(cyrillic), qPrintable(wrong.err));
+
+        QVERIFY(writeFile(path("lang.ksf"), settingsImage("7390")));
+        QCOMPARE(run({"export", "-i", path("lang.ksf"), "-o", path("ru.json")}, PIN_A).status, 0);
+        QCOMPARE(run({"--lang", "en", "export", "-i", path("lang.ksf"), "-o", path("en.json")}, PIN_A).status, 0);
+        const QByteArray json = readFile(path("ru.json"));
+        QVERIFY(json.contains("Адрес сервера") && json.contains("Выключен"));
+        QCOMPARE(readFile(path("en.json")), json);
+    }
 };
 
 QTEST_GUILESS_MAIN(CliTerminalsTest)
