@@ -142,7 +142,7 @@ MainWindow::MainWindow(QWidget *parent)
     qRegisterMetaType<TDeviceToConnect>("TDeviceToConnect");
     qRegisterMetaType<TServerAddress>("TServerAddress");
 
-    window_title = QStringLiteral("Trivox конфигуратор ") + QLatin1String(PROGRAM_VERSION);
+    window_title = tr("Trivox конфигуратор") + QLatin1Char(' ') + QLatin1String(PROGRAM_VERSION);
     clear_relay_state();
 
     ui->setupUi(this);
@@ -695,8 +695,7 @@ void MainWindow::install_language_choice()
         QSettings().setValue(QLatin1String(InterfaceLanguage::SETTINGS_KEY), code);
         if (code != InterfaceLanguage::current())
             UserPrompts::information(this, tr("Язык / Language"),
-                                     tr("Язык интерфейса сменится при следующем запуске программы.\n"
-                                        "The interface language changes the next time the program starts."));
+                                     tr("Язык интерфейса сменится при следующем запуске программы."));
     });
 }
 

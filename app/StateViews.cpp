@@ -47,7 +47,7 @@ QString serverSuffix(int server)
         return QStringLiteral(" (RS-232)");
     if (server < 6)
         return QStringLiteral(" (RS-485)");
-    return server == 6 ? QStringLiteral(" (инженерный)") : QString();
+    return server == 6 ? StateViews::tr(" (инженерный)") : QString();
 }
 
 // The cells are only shown, never selected or edited.
@@ -153,29 +153,29 @@ void buildSystem(const TViewsContext &ctx)
     QStandardItem *root = model->invisibleRootItem();
 
     root->appendRow(valueRow(QStringLiteral("IMEI:"), valueDesc(ctx, STATE_TEXT, 5, PARAM_TEXT, 15)));
-    root->appendRow(valueRow(QStringLiteral("Версия прошивки:"), valueDesc(ctx, STATE_TEXT, 2, PARAM_TEXT, 49)));
-    root->appendRow(valueRow(QStringLiteral("Версия прошивки модема:"), valueDesc(ctx, STATE_TEXT, 3, PARAM_TEXT, 35)));
-    root->appendRow(valueRow(QStringLiteral("Время с последней перезагрузки:"), valueDesc(ctx, STATE_NUMBER, 9, PARAM_U32),
+    root->appendRow(valueRow(StateViews::tr("Версия прошивки:"), valueDesc(ctx, STATE_TEXT, 2, PARAM_TEXT, 49)));
+    root->appendRow(valueRow(StateViews::tr("Версия прошивки модема:"), valueDesc(ctx, STATE_TEXT, 3, PARAM_TEXT, 35)));
+    root->appendRow(valueRow(StateViews::tr("Время с последней перезагрузки:"), valueDesc(ctx, STATE_NUMBER, 9, PARAM_U32),
                              SECONDS));
 
-    const QList<QStandardItem *> group = groupRow(QStringLiteral("Состояние соединений:"));
+    const QList<QStandardItem *> group = groupRow(StateViews::tr("Состояние соединений:"));
     root->appendRow(group);
     // The last server entry is the CSD connection, which has no state parameter shown here.
     const int servers = boundedCapabilities().serverCount;
     for (int i = 0; i < servers - 1; ++i) {
-        group.first()->appendRow(valueRow(QStringLiteral("Сервер %1").arg(i + 1) + serverSuffix(i),
+        group.first()->appendRow(valueRow(StateViews::tr("Сервер %1").arg(i + 1) + serverSuffix(i),
                                           onOffDesc(ctx, uint16_t(SERVER_STATE_FIRST_ID + i),
-                                                    QStringLiteral("на связи"), QStringLiteral("нет соединения"))));
+                                                    StateViews::tr("на связи"), StateViews::tr("нет соединения"))));
     }
 
     // Both end the session and cannot be undone: the window asks before it tells the worker.
-    QPushButton *restart = commandButton(filledButton(QStringLiteral("Рестарт устройства"), ctx.widgetHolder));
+    QPushButton *restart = commandButton(filledButton(StateViews::tr("Рестарт устройства"), ctx.widgetHolder));
     restart->setObjectName(QStringLiteral("restartButton"));
     QObject::connect(restart, SIGNAL(clicked()), ctx.window, SLOT(confirm_restart()));
     appendButtonRow(view, root, restart);
 
     QPushButton *factory =
-        commandButton(filledButton(QStringLiteral("Сброс к заводским настройкам"), ctx.widgetHolder));
+        commandButton(filledButton(StateViews::tr("Сброс к заводским настройкам"), ctx.widgetHolder));
     factory->setObjectName(QStringLiteral("factoryResetButton"));
     QObject::connect(factory, SIGNAL(clicked()), ctx.window, SLOT(confirm_factory_reset()));
     appendButtonRow(view, root, factory);
@@ -195,11 +195,11 @@ void appendOutputRows(const TViewsContext &ctx, QStandardItem *root, int outputs
     QObject::connect(resetMapper, SIGNAL(mappedInt(int)), ctx.window, SIGNAL(resetDigitalOutput(int)), Qt::DirectConnection);
 
     for (int i = 0; i < outputs; ++i) {
-        const QString label = QObject::tr("Цифровой выход") + QStringLiteral(" %1:  ").arg(i + 1);
+        const QString label = StateViews::tr("Цифровой выход") + QStringLiteral(" %1:  ").arg(i + 1);
         auto *panelCell = shown(new QStandardItem);
         root->appendRow({shown(new State_item(label)),
-                         shown(new State_item(onOffDesc(ctx, uint16_t(DIGITAL_OUTPUT_FIRST_ID + i), QStringLiteral("вкл."),
-                                                        QStringLiteral("выкл.")))),
+                         shown(new State_item(onOffDesc(ctx, uint16_t(DIGITAL_OUTPUT_FIRST_ID + i), StateViews::tr("вкл."),
+                                                        StateViews::tr("выкл.")))),
                          shown(new QStandardItem), panelCell});
 
         auto *panel = new QWidget(ctx.widgetHolder);
@@ -207,8 +207,8 @@ void appendOutputRows(const TViewsContext &ctx, QStandardItem *root, int outputs
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(2);
         layout->addStretch();
-        auto *on = commandButton(new QPushButton(QObject::tr("Вкл."), panel));
-        auto *off = commandButton(new QPushButton(QObject::tr("Выкл."), panel));
+        auto *on = commandButton(new QPushButton(StateViews::tr("Вкл."), panel));
+        auto *off = commandButton(new QPushButton(StateViews::tr("Выкл."), panel));
         layout->addWidget(on);
         layout->addWidget(off);
 
@@ -230,37 +230,37 @@ void buildInputsOutputs(const TViewsContext &ctx)
     const TDeviceCapabilities counts = boundedCapabilities();
 
     for (int i = 0; i < counts.analogInputCount; ++i) {
-        root->appendRow(valueRow(QStringLiteral("Аналоговый вход %1:  ").arg(i + 1),
+        root->appendRow(valueRow(StateViews::tr("Аналоговый вход %1:  ").arg(i + 1),
                                  valueDesc(ctx, STATE_NUMBER, uint16_t(ANALOG_INPUT_FIRST_ID + i), PARAM_FLOAT),
                                  VOLTS));
     }
     for (int i = 0; i < counts.digitalInputCount; ++i) {
-        root->appendRow(valueRow(QStringLiteral("Цифровой вход %1:  ").arg(i + 1),
-                                 onOffDesc(ctx, uint16_t(DIGITAL_INPUT_FIRST_ID + i), QStringLiteral("вкл."),
-                                           QStringLiteral("выкл."))));
+        root->appendRow(valueRow(StateViews::tr("Цифровой вход %1:  ").arg(i + 1),
+                                 onOffDesc(ctx, uint16_t(DIGITAL_INPUT_FIRST_ID + i), StateViews::tr("вкл."),
+                                           StateViews::tr("выкл."))));
     }
     appendOutputRows(ctx, root, counts.digitalOutputCount);
     for (int i = 0; i < counts.pulseInputCount; ++i) {
-        root->appendRow(valueRow(QStringLiteral("Импульсный вход %1:  ").arg(i + 1),
+        root->appendRow(valueRow(StateViews::tr("Импульсный вход %1:  ").arg(i + 1),
                                  valueDesc(ctx, STATE_NUMBER, uint16_t(PULSE_INPUT_FIRST_ID + i), PARAM_U32),
                                  PULSES));
     }
     for (int i = 0; i < counts.frequencyInputCount; ++i) {
-        root->appendRow(valueRow(QStringLiteral("Частотный вход %1:  ").arg(i + 1),
+        root->appendRow(valueRow(StateViews::tr("Частотный вход %1:  ").arg(i + 1),
                                  valueDesc(ctx, STATE_NUMBER, uint16_t(FREQUENCY_INPUT_FIRST_ID + i), PARAM_FLOAT),
                                  HERTZ));
     }
-    root->appendRow(valueRow(QStringLiteral("Датчик температуры внутренний:"),
+    root->appendRow(valueRow(StateViews::tr("Датчик температуры внутренний:"),
                              valueDesc(ctx, STATE_NUMBER, 1250, PARAM_FLOAT), DEGREES));
-    root->appendRow(valueRow(QStringLiteral("Напряжение питания:"), valueDesc(ctx, STATE_NUMBER, 1252, PARAM_FLOAT),
+    root->appendRow(valueRow(StateViews::tr("Напряжение питания:"), valueDesc(ctx, STATE_NUMBER, 1252, PARAM_FLOAT),
                              VOLTS));
 
     if (counts.temperatureSensorCount != 0) {
-        const QList<QStandardItem *> group = groupRow(QStringLiteral("Датчики температуры 1-Wire:"));
+        const QList<QStandardItem *> group = groupRow(StateViews::tr("Датчики температуры 1-Wire:"));
         root->appendRow(group);
         for (int i = 0; i < counts.temperatureSensorCount; ++i) {
             group.first()->appendRow(valueRow(
-                QStringLiteral("Датчик температуры %1:  ").arg(i + 1),
+                StateViews::tr("Датчик температуры %1:  ").arg(i + 1),
                 valueDesc(ctx, STATE_TEMPERATURE, uint16_t(EXTERNAL_TEMPERATURE_FIRST_ID + i), PARAM_FLOAT),
                 DEGREES));
         }
@@ -280,19 +280,19 @@ void buildNetwork(const TViewsContext &ctx)
     root->appendRow(valueRow(QStringLiteral("MNC:"), valueDesc(ctx, STATE_NUMBER, 2002, PARAM_U16)));
     root->appendRow(valueRow(QStringLiteral("LAC:"), valueDesc(ctx, STATE_NUMBER, 2003, PARAM_U32)));
     root->appendRow(valueRow(QStringLiteral("CELLID:"), valueDesc(ctx, STATE_NUMBER, 2004, PARAM_U32)));
-    root->appendRow(valueRow(QStringLiteral("Уровень сигнала:"), valueDesc(ctx, STATE_NUMBER, 2005, PARAM_U8)));
+    root->appendRow(valueRow(StateViews::tr("Уровень сигнала:"), valueDesc(ctx, STATE_NUMBER, 2005, PARAM_U8)));
 
     const int servers = boundedCapabilities().serverCount;
     for (int i = 0; i < servers - 1; ++i) {
-        const QList<QStandardItem *> group = groupRow(QStringLiteral("Трафик сервер %1:").arg(i + 1) + serverSuffix(i));
+        const QList<QStandardItem *> group = groupRow(StateViews::tr("Трафик сервер %1:").arg(i + 1) + serverSuffix(i));
         root->appendRow(group);
         QStandardItem *parent = group.first();
-        parent->appendRow(valueRow(QStringLiteral("Отправлено:"), valueDesc(ctx, STATE_NUMBER, sentCounterId(i), PARAM_U32),
+        parent->appendRow(valueRow(StateViews::tr("Отправлено:"), valueDesc(ctx, STATE_NUMBER, sentCounterId(i), PARAM_U32),
                                    KILOBYTES));
-        parent->appendRow(valueRow(QStringLiteral("Принято:"),
+        parent->appendRow(valueRow(StateViews::tr("Принято:"),
                                    valueDesc(ctx, STATE_NUMBER, receivedCounterId(i), PARAM_U32), KILOBYTES));
 
-        QPushButton *reset = commandButton(filledButton(QStringLiteral("Сбросить"), ctx.widgetHolder));
+        QPushButton *reset = commandButton(filledButton(StateViews::tr("Сбросить"), ctx.widgetHolder));
         QObject::connect(reset, &QPushButton::clicked, ctx.worker, TRAFFIC_RESET_SLOTS[i], Qt::DirectConnection);
         QObject::connect(reset, &QPushButton::clicked, ctx.worker, &usb_handler::on_irq, Qt::DirectConnection);
         appendButtonRow(view, parent, reset);

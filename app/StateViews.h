@@ -2,11 +2,14 @@
 
 #include "app/ViewsContext.h"
 
+#include <QCoreApplication>
+
 // The three read-only state trees of the state page: system, inputs/outputs and network.
 // Every value cell reads its field in SettingsStorage when painted, so a refresh only
 // repaints. Row counts follow the capability counts as they stand at the build.
 class StateViews
 {
+    Q_DECLARE_TR_FUNCTIONS(StateViews)
 public:
     // Dynamic property of the buttons that need a connected terminal.
     static constexpr const char *NEEDS_TERMINAL = "needsTerminal";

@@ -4,7 +4,8 @@
 #
 # Without a display ($DISPLAY empty) the window runs under Xvfb, driven by trivox-demo: it
 # connects to terminal TRX-0002, takes screenshots of the pages and the question boxes
-# (build/run/tour/*.png), prints the start-up time and memory, and exits.
+# (build/run/tour/*.png, and in English build/run/tour-en/*.png), prints the start-up time
+# and memory, and exits.
 #
 # TRIVOX_NO_BUILD=1 reuses an existing build as it is.
 set -euo pipefail
@@ -91,3 +92,10 @@ echo "No display: running under Xvfb, with trivox-demo playing the operator."
 xvfb-run -a -s "-screen 0 1280x800x24" env QT_LOGGING_RULES="${QT_LOGGING_RULES:-*.debug=false}" \
   "$build/trivox-demo" --timing --connect "$host:$configurator_port:TRX-0002:1234" --tour "$run/tour"
 echo "Screenshots: $run/tour/*.png"
+# The same tour in English, on the other terminal: the first one wrote to its own. Not with
+# TRIVOX_TOUR_EN=0.
+if [ "${TRIVOX_TOUR_EN:-1}" != 0 ]; then
+  xvfb-run -a -s "-screen 0 1280x800x24" env QT_LOGGING_RULES="${QT_LOGGING_RULES:-*.debug=false}" \
+    "$build/trivox-demo" --lang en --connect "$host:$configurator_port:TRX-0001:7390" --tour "$run/tour-en"
+  echo "Screenshots in English: $run/tour-en/*.png"
+fi

@@ -1106,6 +1106,18 @@ Without it the device&apos;s previous settings cannot be restored.</translation>
         <source>Устройство вернулось с другой прошивкой: %1 (была %2)</source>
         <translation>The device returned with other firmware: %1 (was %2)</translation>
     </message>
+    <message>
+        <source>Язык / Language</source>
+        <translation>Язык / Language</translation>
+    </message>
+    <message>
+        <source>Графики</source>
+        <translation>Plots</translation>
+    </message>
+    <message>
+        <source>Язык интерфейса сменится при следующем запуске программы.</source>
+        <translation>The interface language changes the next time the program starts.</translation>
+    </message>
 </context>
 <context>
     <name>ParameterTable</name>
@@ -1355,18 +1367,78 @@ Without it the device&apos;s previous settings cannot be restored.</translation>
     </message>
 </context>
 <context>
-    <name>QObject</name>
+    <name>PlotsPage</name>
     <message>
-        <source>Цифровой выход</source>
-        <translation>Digital output</translation>
+        <source>Отметьте величины, которые нужно показать на графике</source>
+        <translation>Tick the values to show on the plot</translation>
     </message>
     <message>
-        <source>Вкл.</source>
-        <translation>On</translation>
+        <source>Промежуток времени, показанный на графике</source>
+        <translation>Time span shown on the plot</translation>
     </message>
     <message>
-        <source>Выкл.</source>
-        <translation>Off</translation>
+        <source>Пауза</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>Остановить график; запись значений продолжается</source>
+        <translation>Freeze the plot; values are still recorded</translation>
+    </message>
+    <message>
+        <source>Экспорт в CSV…</source>
+        <translation>Export to CSV…</translation>
+    </message>
+    <message>
+        <source>Сохранить показанные на графике значения в файл CSV</source>
+        <translation>Save the values shown on the plot to a CSV file</translation>
+    </message>
+    <message>
+        <source>Опрашивать все группы</source>
+        <translation>Poll all groups</translation>
+    </message>
+    <message>
+        <source>Пока открыта эта страница, каждую секунду считывать следующую группу состояния (основное, входы/выходы, сеть), чтобы заполнялись все графики. Иначе считывается только группа открытой вкладки состояния.</source>
+        <translation>While this page is open, read the next state group (general, inputs/outputs, network) every second, so that every plot fills. Otherwise only the group of the open state tab is read.</translation>
+    </message>
+    <message>
+        <source>Последние %1 мин</source>
+        <translation>Last %1 min</translation>
+    </message>
+    <message>
+        <source>Основное</source>
+        <translation>General</translation>
+    </message>
+    <message>
+        <source>Входы/выходы</source>
+        <translation>Inputs/outputs</translation>
+    </message>
+    <message>
+        <source>Сеть</source>
+        <translation>Network</translation>
+    </message>
+    <message>
+        <source>Отметьте в списке величины, которые нужно показать</source>
+        <translation>Tick the values to show in the list</translation>
+    </message>
+    <message>
+        <source>За этот промежуток значения не считывались</source>
+        <translation>No values were read in this time span</translation>
+    </message>
+    <message>
+        <source>Экспорт графиков</source>
+        <translation>Export plots</translation>
+    </message>
+    <message>
+        <source>Файлы CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>Ошибка</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>Не удается сохранить файл</source>
+        <translation>Cannot save the file</translation>
     </message>
 </context>
 <context>
@@ -2117,6 +2189,101 @@ odd (&quot;odd&quot;: the total number of one bits in the received data, the par
     </message>
 </context>
 <context>
+    <name>StateHistory</name>
+    <message>
+        <source>В</source>
+        <translation>V</translation>
+    </message>
+    <message>
+        <source>град.</source>
+        <translation>°C</translation>
+    </message>
+    <message>
+        <source>Время с перезагрузки</source>
+        <translation>Time since restart</translation>
+    </message>
+    <message>
+        <source>сек.</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>Аналоговый вход %1</source>
+        <translation>Analog input %1</translation>
+    </message>
+    <message>
+        <source>Импульсный вход %1</source>
+        <translation>Pulse input %1</translation>
+    </message>
+    <message>
+        <source>имп.</source>
+        <translation>pulses</translation>
+    </message>
+    <message>
+        <source>Частотный вход %1</source>
+        <translation>Frequency input %1</translation>
+    </message>
+    <message>
+        <source>Гц</source>
+        <translation>Hz</translation>
+    </message>
+    <message>
+        <source>Температура внутренняя</source>
+        <translation>Internal temperature</translation>
+    </message>
+    <message>
+        <source>Напряжение питания</source>
+        <translation>Supply voltage</translation>
+    </message>
+    <message>
+        <source>Температура 1-Wire %1</source>
+        <translation>1-Wire temperature %1</translation>
+    </message>
+    <message>
+        <source>Датчики температуры 1-Wire</source>
+        <translation>1-Wire temperature sensors</translation>
+    </message>
+    <message>
+        <source>MCC</source>
+        <translation>MCC</translation>
+    </message>
+    <message>
+        <source>MNC</source>
+        <translation>MNC</translation>
+    </message>
+    <message>
+        <source>LAC</source>
+        <translation>LAC</translation>
+    </message>
+    <message>
+        <source>CELLID</source>
+        <translation>CELLID</translation>
+    </message>
+    <message>
+        <source>Уровень сигнала</source>
+        <translation>Signal level</translation>
+    </message>
+    <message>
+        <source>Трафик</source>
+        <translation>Traffic</translation>
+    </message>
+    <message>
+        <source>Сервер %1: отправлено</source>
+        <translation>Server %1: sent</translation>
+    </message>
+    <message>
+        <source>кБ</source>
+        <translation>KB</translation>
+    </message>
+    <message>
+        <source>Сервер %1: принято</source>
+        <translation>Server %1: received</translation>
+    </message>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
+</context>
+<context>
     <name>StateReport</name>
     <message>
         <source>на связи</source>
@@ -2164,6 +2331,118 @@ odd (&quot;odd&quot;: the total number of one bits in the received data, the par
     <message>
         <source>сек.</source>
         <translation>s</translation>
+    </message>
+    <message>
+        <source> (инженерный)</source>
+        <translation> (service)</translation>
+    </message>
+    <message>
+        <source>Версия прошивки:</source>
+        <translation>Firmware version:</translation>
+    </message>
+    <message>
+        <source>Версия прошивки модема:</source>
+        <translation>Modem firmware version:</translation>
+    </message>
+    <message>
+        <source>Время с последней перезагрузки:</source>
+        <translation>Time since last restart:</translation>
+    </message>
+    <message>
+        <source>Состояние соединений:</source>
+        <translation>Connections:</translation>
+    </message>
+    <message>
+        <source>Сервер %1</source>
+        <translation>Server %1</translation>
+    </message>
+    <message>
+        <source>на связи</source>
+        <translation>connected</translation>
+    </message>
+    <message>
+        <source>нет соединения</source>
+        <translation>not connected</translation>
+    </message>
+    <message>
+        <source>Рестарт устройства</source>
+        <translation>Restart device</translation>
+    </message>
+    <message>
+        <source>Сброс к заводским настройкам</source>
+        <translation>Reset to factory settings</translation>
+    </message>
+    <message>
+        <source>Цифровой выход</source>
+        <translation>Digital output</translation>
+    </message>
+    <message>
+        <source>вкл.</source>
+        <translation>on</translation>
+    </message>
+    <message>
+        <source>выкл.</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source>Вкл.</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>Выкл.</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>Аналоговый вход %1:  </source>
+        <translation>Analog input %1:  </translation>
+    </message>
+    <message>
+        <source>Цифровой вход %1:  </source>
+        <translation>Digital input %1:  </translation>
+    </message>
+    <message>
+        <source>Импульсный вход %1:  </source>
+        <translation>Pulse input %1:  </translation>
+    </message>
+    <message>
+        <source>Частотный вход %1:  </source>
+        <translation>Frequency input %1:  </translation>
+    </message>
+    <message>
+        <source>Датчик температуры внутренний:</source>
+        <translation>Internal temperature sensor:</translation>
+    </message>
+    <message>
+        <source>Напряжение питания:</source>
+        <translation>Supply voltage:</translation>
+    </message>
+    <message>
+        <source>Датчики температуры 1-Wire:</source>
+        <translation>1-Wire temperature sensors:</translation>
+    </message>
+    <message>
+        <source>Датчик температуры %1:  </source>
+        <translation>Temperature sensor %1:  </translation>
+    </message>
+    <message>
+        <source>Уровень сигнала:</source>
+        <translation>Signal level:</translation>
+    </message>
+    <message>
+        <source>Трафик сервер %1:</source>
+        <translation>Traffic, server %1:</translation>
+    </message>
+    <message>
+        <source>Отправлено:</source>
+        <translation>Sent:</translation>
+    </message>
+    <message>
+        <source>Принято:</source>
+        <translation>Received:</translation>
+    </message>
+    <message>
+        <source>Сбросить</source>
+        <translation>Reset</translation>
     </message>
 </context>
 <context>

@@ -178,12 +178,16 @@ void DemoDriver::answerPrompts()
 
 void DemoDriver::addConnection()
 {
-    m_steps.append({QStringLiteral("connect"), [] { return true; }, [this] {
-                        auto *dialog = m_window->findChild<connection_window *>();
+    auto *dialog = m_window->findChild<connection_window *>();
+    m_steps.append({QStringLiteral("connection window"), [] { return true; }, [this, dialog] {
                         m_window->findChild<QAbstractButton *>(QStringLiteral("ConnectToDevice"))->click();
                         dialog->findChild<QRadioButton *>(QStringLiteral("radioButton_tcp_connect"))->click();
                         dialog->findChild<QLineEdit *>(QStringLiteral("lineEdit_address"))->setText(m_plan.host);
                         dialog->findChild<QSpinBox *>(QStringLiteral("spinBox_port"))->setValue(m_plan.port);
+                    }});
+    m_steps.append({QStringLiteral("connect"), [] { return true; }, [this, dialog] {
+                        if (!m_plan.tourDir.isEmpty() && !dialog->grab().save(tourFile(QStringLiteral("00-connection-window.png"))))
+                            fail(QStringLiteral("cannot write the connection window's screenshot"));
                         dialog->findChild<QAbstractButton *>(QStringLiteral("commandLinkButton_connect"))->click();
                     }});
     auto connectedAt = std::make_shared<qint64>(-1);

@@ -1,17 +1,18 @@
 // trivox-demo [--connect HOST:PORT:ID:PIN] [--screenshot FILE] [--tour DIR] [--timing]
-//             [--idle SECONDS --page plots|state]
+//             [--idle SECONDS --page plots|state] [--lang ru|en]
 //
 // Opens the configurator's window and plays its user: connects through a relay server to
 // one terminal, answering its PIN; writes a screenshot of the window, or with --tour the
 // screenshots of every page and question box the operator meets; with --timing prints the
 // start-up time and the resident memory after connecting; with --idle S leaves the "plots"
 // or "state" page (--page) open for S seconds and prints the CPU it used meanwhile. Then it
-// exits: 0 when everything went as planned.
+// exits: 0 when everything went as planned. The window is in Russian unless --lang en.
 
 #include "DemoDriver.h"
 
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
+#include "files/InterfaceLanguage.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -41,8 +42,15 @@ int main(int argc, char *argv[])
                                   QStringLiteral("seconds"));
     const QCommandLineOption page(QStringLiteral("page"), QStringLiteral("Page to leave open: plots or state."),
                                   QStringLiteral("page"), QStringLiteral("state"));
-    parser.addOptions({connectTo, screenshot, tour, timing, idle, page});
+    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Language of the window: ru or en."),
+                                  QStringLiteral("ru|en"), QStringLiteral("ru"));
+    parser.addOptions({connectTo, screenshot, tour, timing, idle, page, lang});
     parser.process(app);
+    if (!InterfaceLanguage::isKnown(parser.value(lang))) {
+        std::fprintf(stderr, "trivox-demo: --lang wants ru or en\n");
+        return 2;
+    }
+    InterfaceLanguage::install(parser.value(lang));
     // The page's choices are remembered; the demo's stay out of the user's.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));

@@ -1,6 +1,8 @@
 #include "files/InterfaceLanguage.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QtTest>
 
 class TestInterfaceLanguage : public QObject
@@ -30,6 +32,15 @@ private slots:
         QFETCH(QStringList, system);
         QFETCH(QString, expected);
         QCOMPARE(InterfaceLanguage::choose(asked, remembered, system), expected);
+    }
+
+    // Qt's own buttons and dialogs follow a Russian interface, when the system has their texts.
+    void qtsOwnTextsFollowRussian()
+    {
+        InterfaceLanguage::install(QStringLiteral("ru"));
+        if (!QFile::exists(QLibraryInfo::location(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm")))
+            QSKIP("Qt's Russian texts are not installed");
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
     }
 
     // The English catalogue is built into the program and every text of it is translated.
