@@ -195,6 +195,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     worker_thread = new QThread;
     worker = new usb_handler;
+    worker->setQuietPolling(true);
     worker->moveToThread(worker_thread);
 
     regular_timer = new QTimer(this);
@@ -219,7 +220,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(this, &MainWindow::resetDigitalOutput, worker, &usb_handler::resetDigitalOutput, Qt::QueuedConnection);
     connect(worker, &usb_handler::device_connected, this, &MainWindow::if_Device_connected);
     connect(worker, &usb_handler::device_disconnected, this, &MainWindow::if_Device_disconnected);
-    connect(worker, &usb_handler::status_message, this, &MainWindow::if_status_bar_message);
+    connect(worker, &usb_handler::progress, this, &MainWindow::if_progress);
     connect(worker, &usb_handler::pin_request, this, &MainWindow::if_pin_request);
     connect(worker, &usb_handler::state_updated, this, &MainWindow::if_State_updated);
     connect(worker, &usb_handler::bar_percentage, this, &MainWindow::if_bar_percentage);
@@ -249,7 +250,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->sysStateTabs, &QTabWidget::currentChanged, worker, &usb_handler::on_current_state_tab_changed,
             Qt::QueuedConnection);
     connect(ui->sysStateTabs, &QTabWidget::currentChanged, worker, &usb_handler::on_irq, Qt::DirectConnection);
-    connect(ui->sysStateTabs, &QTabWidget::currentChanged, this, &MainWindow::if_State_updated);
+    // A tree that comes into view is sized to what it shows.
+    connect(ui->sysStateTabs, &QTabWidget::currentChanged, this, [this] { state_resize_pending = true; if_State_updated(); });
     connect(ui->sysSettingsTabs, &QTabWidget::currentChanged, worker, &usb_handler::on_irq, Qt::DirectConnection);
 
     connected = false;
@@ -384,7 +386,7 @@ void MainWindow::if_Device_disconnected(bool lost)
     regular_timer->stop();
     std::fill(std::begin(state_valid), std::end(state_valid), false);
     // At once, not at the next tab switch: the terminal's values are not live any more.
-    StateViews::refresh(views_context());
+    StateViews::refresh(views_context(), StateViews::ERefresh::Resize);
     guarded = EGuarded::None;
     end_transfer();
     update_command_access();
@@ -452,7 +454,9 @@ void MainWindow::if_State_updated()
     state_refresh_pending = true;
     QTimer::singleShot(0, this, [this] {
         state_refresh_pending = false;
-        StateViews::refresh(views_context());
+        StateViews::refresh(views_context(), state_resize_pending ? StateViews::ERefresh::Resize
+                                                                  : StateViews::ERefresh::Changed);
+        state_resize_pending = false;
     });
 }
 
@@ -469,9 +473,13 @@ void MainWindow::if_Settings_updated()
     enrolment_clean = false;
 }
 
-void MainWindow::if_status_bar_message(QString message)
+void MainWindow::if_progress(TSessionProgress progress)
 {
-    status_board->progress(message);
+    // The state poll names each row it reads, tens of times a second: unreadable in the
+    // status bar, and each text a repaint. The poll's end says enough.
+    if (progress.kind == EProgress::ReadingParameter)
+        return;
+    status_board->progress(progressText(progress));
 }
 
 void MainWindow::if_outcome(TSessionOutcome outcome)
@@ -660,6 +668,8 @@ void MainWindow::on_SystemState_clicked()
 {
     user_action();
     ui->stackedWidget->setCurrentIndex(0);
+    state_resize_pending = true;
+    if_State_updated();
     emit start_update_state();
     worker->reset_irq();
 }

@@ -6,6 +6,7 @@
 #include "model/SettingsCoverage.h"
 #include "model/ParameterTable.h"
 #include "session/SessionOutcome.h"
+#include "session/SessionProgress.h"
 #include "transport/TDeviceToConfigInfo.h"
 #include "transport/TDeviceToConnect.h"
 #include "transport/TServerAddress.h"
@@ -77,7 +78,7 @@ public slots:
     void if_Devlist_received(QList<TDeviceToConfigInfo> list);
     void if_State_updated();
     void if_Settings_updated();
-    void if_status_bar_message(QString message);
+    void if_progress(TSessionProgress progress);
     void if_pin_request();
     void if_bar_percentage(int percent);
     void if_log_data(QByteArray data);
@@ -198,6 +199,7 @@ private:
     bool state_valid[PARAMETER_COUNT] = {};
     StatusBoard *status_board = nullptr;
     bool state_refresh_pending = false;
+    bool state_resize_pending = false;
     bool edit_marks_pending = false;
     EGuarded guarded = EGuarded::None;
     BackupStore backups;

@@ -41,6 +41,21 @@ constexpr WorkerSlot TRAFFIC_RESET_SLOTS[MAX_SERVERS] = {
 
 const QString NO_DATA = QStringLiteral("---");
 
+template <typename Visit>
+void forEachValue(QStandardItem *parent, const Visit &visit)
+{
+    for (int row = 0; row < parent->rowCount(); ++row) {
+        for (int column = 0; column < parent->columnCount(); ++column) {
+            QStandardItem *item = parent->child(row, column);
+            if (!item)
+                continue;
+            if (auto *value = dynamic_cast<State_item *>(item))
+                visit(value);
+            forEachValue(item, visit);
+        }
+    }
+}
+
 QString serverSuffix(int server)
 {
     if (server < 3)
@@ -310,15 +325,23 @@ void StateViews::build(const TViewsContext &ctx)
     buildNetwork(ctx);
 }
 
-void StateViews::refresh(const TViewsContext &ctx)
+void StateViews::refresh(const TViewsContext &ctx, ERefresh how)
 {
     for (QTreeView *view : {ctx.sysView, ctx.ioView, ctx.netView}) {
-        if (!view || !view->model())
+        auto *model = view ? qobject_cast<QStandardItemModel *>(view->model()) : nullptr;
+        if (!model)
             continue;
-        // An invalid range repaints every cell; each cell reads its value as it is painted.
-        view->dataChanged(QModelIndex(), QModelIndex());
-        // Sizing asks every row for its text: only where it shows.
-        if (view->isVisible())
+        // A hidden tree is painted afresh when it shows, reading the values as they are then.
+        if (!view->isVisible())
+            continue;
+        // Only the cells whose text changed: a full repaint each second costs ten times more.
+        int widest = 0;
+        forEachValue(model->invisibleRootItem(), [&](State_item *item) {
+            if (item->repaintIfChanged() == State_item::EChange::Longer && item->column() == 1)
+                widest = std::max(widest, view->sizeHintForIndex(item->index()).width());
+        });
+        // Sizing asks every row for its text: only when a value outgrew the column.
+        if (how == ERefresh::Resize || widest > view->columnWidth(1))
             view->resizeColumnToContents(1);
     }
 }

@@ -17,6 +17,8 @@ public:
     // Models and mappers go to ctx.objectHolder, buttons to ctx.widgetHolder; the output
     // mappers drive the window's setDigitalOutput(int) / resetDigitalOutput(int) signals.
     static void build(const TViewsContext &ctx);
-    // Repaints the three trees from the stored values.
-    static void refresh(const TViewsContext &ctx);
+    enum class ERefresh { Changed, Resize };
+    // Repaints the cells of the shown tree whose stored values changed; Resize also sizes
+    // the value column to its contents (a new tab, a new session).
+    static void refresh(const TViewsContext &ctx, ERefresh how = ERefresh::Changed);
 };

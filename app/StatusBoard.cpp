@@ -22,7 +22,8 @@ StatusBoard::StatusBoard(QStatusBar *bar, QPlainTextEdit *history, QObject *pare
 void StatusBoard::progress(const QString &text)
 {
     record(text);
-    if (!m_held)
+    // The poll repeats its text each second; the same text needs no repaint.
+    if (!m_held && m_bar->currentMessage() != text)
         m_bar->showMessage(text);
 }
 

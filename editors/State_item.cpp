@@ -97,3 +97,16 @@ QVariant State_item::data(int role) const
         return QVariant();
     }
 }
+
+State_item::EChange State_item::repaintIfChanged()
+{
+    if (!m_value)
+        return EChange::None;
+    QVariant now = data(Qt::DisplayRole);
+    if (now == m_shown)
+        return EChange::None;
+    const bool longer = now.toString().size() > m_shown.toString().size();
+    m_shown = std::move(now);
+    emitDataChanged();
+    return longer ? EChange::Longer : EChange::Changed;
+}

@@ -16,6 +16,10 @@ public:
     explicit State_item(const TStateItemDesc &desc);
 
     QVariant data(int role = Qt::UserRole + 1) const override;
+    enum class EChange { None, Changed, Longer };
+    // Repaints the cell when its text is not the one last shown; Longer when the new text has
+    // more characters, and so may need a wider column.
+    EChange repaintIfChanged();
 
 private:
     QVariant number(bool isFloat, float real, uint32_t integer) const;
@@ -31,4 +35,5 @@ private:
     int m_decimals = -1;
     uint8_t m_type = 1;
     QString m_text;
+    QVariant m_shown;
 };

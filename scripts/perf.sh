@@ -2,21 +2,21 @@
 # Builds (RelWithDebInfo, no sanitizers) and runs every benchmark, then prints one markdown
 # table of the results and the machine they ran on.
 #
-#   scripts/perf.sh [--reps N] [--idle S] [--starts N] [--rtt N] [--images N] [--plots S]
+#   scripts/perf.sh [--reps N] [--idle S] [--starts N] [--rtt N] [--images N] [--window S]
 #
 #   --reps N     repetitions of each transfer, worker and floor alternating (default 5)
 #   --idle S     seconds of the idle connected session whose CPU is measured (default 30)
 #   --starts N   timed start-ups of the window, after one untimed (default 5)
 #   --rtt N      relay round trips timed (default 1000)
 #   --images N   settings images built (default 100000)
-#   --plots S    seconds the window stays on the plots page and on the state page (default 60)
+#   --window S   seconds the windows (disconnected, state page, plots page) are measured (default 60)
 #
 # BUILD_DIR as for scripts/build.sh; TRIVOX_NO_BUILD=1 reuses the build as it is. Without a
 # display the window runs under Xvfb. Each benchmark's own output is kept in $BUILD_DIR/perf.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-reps=5 idle=30 starts=5 rtt=1000 images=100000 plots=60
+reps=5 idle=30 starts=5 rtt=1000 images=100000 window=60
 
 usage() { sed -n '5,12p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 1; }
 number() { [[ $2 =~ ^[1-9][0-9]*$ ]] || { echo "$1 wants a positive number, not '$2'" >&2; exit 1; }; }
@@ -28,7 +28,7 @@ while [ $# -gt 0 ]; do
     --starts) number "$1" "$2"; starts=$2 ;;
     --rtt) number "$1" "$2"; rtt=$2 ;;
     --images) number "$1" "$2"; images=$2 ;;
-    --plots) number "$1" "$2"; plots=$2 ;;
+    --window) number "$1" "$2"; window=$2 ;;
     *) usage ;;
   esac
   shift 2
@@ -40,7 +40,7 @@ if [ -z "${TRIVOX_NO_BUILD:-}" ]; then
     -DTRIVOX_BUILD_TESTS=ON -DTRIVOX_BUILD_BENCH=ON >&2
 fi
 for f in bench/bench_session_transfer bench/bench_relay_rtt bench/bench_settings_image bench/bench_fleet_jobs \
-         bench/bench_plots_cpu trivox trivox-demo peers/trivox-relay-sim peers/trivox-terminal-sim; do
+         bench/bench_window_cpu trivox trivox-demo peers/trivox-relay-sim peers/trivox-terminal-sim; do
   [ -x "$build/$f" ] || { echo "$build/$f is missing; build first" >&2; exit 1; }
 done
 
@@ -84,11 +84,11 @@ run session_transfer "$build/bench/bench_session_transfer" "$reps" "$idle"
 run relay_rtt "$build/bench/bench_relay_rtt" "$rtt"
 run settings_image "$build/bench/bench_settings_image" "$images"
 run fleet_jobs "$build/bench/bench_fleet_jobs" 40 20
-# The window on the plots page beside the same window on the state page, at once.
+# The window disconnected, on the state page and on the plots page, at once.
 if [ -n "${DISPLAY:-}" ]; then
-  run plots_cpu "$build/bench/bench_plots_cpu" "$plots"
+  run window_cpu "$build/bench/bench_window_cpu" "$window"
 else
-  run plots_cpu xvfb-run -a -s "-screen 0 1280x800x24" "$build/bench/bench_plots_cpu" "$plots"
+  run window_cpu xvfb-run -a -s "-screen 0 1280x800x24" "$build/bench/bench_window_cpu" "$window"
 fi
 
 # Start-up and memory of the window itself, connecting to a terminal behind the relay.
@@ -159,9 +159,10 @@ fleet_rows=$(awk -F'|' '
     printf "| trivox-cli read-settings of 40 terminals answering after 20 ms, --jobs %s | relay | %s, speed-up %s (target %s); %s CPU, %s cores busy | | |\n",
       trim($2), trim($3), trim($4), trim($5), trim($6), trim($7)
   }' "$out/fleet_jobs.out")
-page_cpu() { awk -F'|' -v page="$1" '{ p = $2; gsub(/^ +| +$/, "", p) } p ~ "^" page { v = $3; gsub(/ /, "", v); print v }' "$out/plots_cpu.out"; }
+page_cpu() { awk -F'|' -v page="$1" '{ p = $2; gsub(/^ +| +$/, "", p) } p ~ "^" page { v = $3; gsub(/ /, "", v); print v }' "$out/window_cpu.out"; }
 plots_cpu=$(page_cpu plots)
 state_cpu=$(page_cpu state)
+disconnected_cpu=$(page_cpu disconnected)
 cli_start=$(sed -n 's/^Start-up of one trivox-cli process (--version), mean of \([0-9]*\): \(.*\)\.$/| Start of one trivox-cli process, mean of \1 | | \2 | | |/p' "$out/fleet_jobs.out")
 
 compiler_file=$(ls "$build"/CMakeFiles/*/CMakeCXXCompiler.cmake | head -1)
@@ -180,7 +181,9 @@ awk -v n="$image_ns" -v b="$image_bytes" 'BEGIN { printf "| Settings image build
 echo "| CPU of an idle connected session, state polled every second | relay | $idle_cpu | | |"
 echo "| Start-up to shown window, median of $starts ($display) | | $shown_ms ms from process start ($main_ms ms from main) | | |"
 awk -v k="$rss_kib" 'BEGIN { printf "| Resident memory of the window after connecting, median of '"$starts"' | relay | %.1f MiB | | |\n", k / 1024 }'
-awk -v p="$plots_cpu" -v s="$state_cpu" -v t="$plots" 'BEGIN { printf "| CPU of the window, plots page open, four values redrawn every second (%d s) | relay | %.2f %% of one core | %.2f %% (same window on the state page, at the same time) | %.2f |\n", t, p, s, p / s }'
+echo "| CPU of the window, disconnected ($window s) | | $disconnected_cpu % of one core | | |"
+echo "| CPU of the window, state page, changed values repainted, state polled every second ($window s) | relay | $state_cpu % of one core | | |"
+awk -v p="$plots_cpu" -v s="$state_cpu" -v t="$window" 'BEGIN { printf "| CPU of the window, plots page open, four values redrawn every second (%d s) | relay | %.2f %% of one core | %.2f %% (same window on the state page, at the same time) | %.2f |\n", t, p, s, p / s }'
 echo "$fleet_rows"
 echo "$cli_start"
 echo

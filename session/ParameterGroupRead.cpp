@@ -29,9 +29,11 @@ ParameterGroupRead::EResult ParameterGroupRead::readRows(const TTransaction &t, 
         }
         if (isConstantParameter(k))
             continue;
-        t.report->status({EProgress::ReadingParameter, row.id, 0, parameterName(k)});
-        // A one-row group would divide by zero.
-        t.report->bar(last == first ? 0 : int((100.0 / (last - first)) * (k - first)));
+        if (t.report) {
+            t.report->status({EProgress::ReadingParameter, row.id, 0, parameterName(k)});
+            // A one-row group would divide by zero.
+            t.report->bar(last == first ? 0 : int((100.0 / (last - first)) * (k - first)));
+        }
 
         QByteArray answer;
         if (t.exchange(readRequest(uint32_t(k), row.id, 0), t.timeouts.replyMs, &answer) != TTransaction::EExchange::Answer) {
@@ -47,6 +49,7 @@ ParameterGroupRead::EResult ParameterGroupRead::readRows(const TTransaction &t, 
         qCDebug(lcSession) << "Parameter sucessfuly received" << row.id;
         onRow(k, check.value, true);
     }
-    t.report->bar(0);
+    if (t.report)
+        t.report->bar(0);
     return result;
 }

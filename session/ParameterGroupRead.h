@@ -15,7 +15,7 @@ public:
     using RowRead = std::function<void(int row, const QByteArray &value, bool ok)>;
 
     // irq: raised by whoever wants the worker for something else; checked before each row and
-    // lowered when acted on.
+    // lowered when acted on. Without t.report the read goes untold.
     static EResult run(const TTransaction &t, ParameterGroup group, std::atomic<uint8_t> &irq, const RowRead &onRow);
     // Rows first .. last of the table, as a group of their own.
     static EResult readRows(const TTransaction &t, int first, int last, std::atomic<uint8_t> &irq, const RowRead &onRow);

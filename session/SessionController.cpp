@@ -278,7 +278,7 @@ void SessionController::readState(int group)
     uint16_t first = 0;
     uint16_t last = 0;
     groupBounds(ParameterGroup(group), &first, &last);
-    if (!readRows(first, last))
+    if (!readRows(first, last, m_quietPolling.load()))
         return;
     emit groupRead();
     emit progress({EProgress::Polled});
@@ -299,12 +299,20 @@ void SessionController::downloadSettings()
 }
 
 // True when every row answered; a silent terminal is lost.
-bool SessionController::readRows(int first, int last)
+bool SessionController::readRows(int first, int last, bool quiet)
 {
-    const auto result = ParameterGroupRead::readRows(transaction(), first, last, m_irq,
-                                                     [this](int row, const QByteArray &value, bool ok) {
-                                                         emit parameterRead(row, value, ok);
+    TTransaction t = transaction();
+    if (quiet)
+        t.report = nullptr;
+    QVector<TParameterValue> values;
+    values.reserve(last - first + 1);
+    const auto result = ParameterGroupRead::readRows(t, first, last, m_irq,
+                                                     [&values](int row, const QByteArray &value, bool ok) {
+                                                         values.append({row, value, ok});
                                                      });
+    // What was read before a loss still counts.
+    if (!values.isEmpty())
+        emit parametersRead(values);
     if (result != ParameterGroupRead::EResult::NoAnswer)
         return true;
     declareLost();

@@ -4,6 +4,7 @@
 #include "session/PendingRequests.h"
 #include "session/SessionOutcome.h"
 #include "session/SessionProgress.h"
+#include "session/TParameterValue.h"
 #include "session/Transaction.h"
 #include "transport/TDeviceToConfigInfo.h"
 
@@ -54,6 +55,9 @@ public slots:
     void onDeviceLost();
     // Ends a session still open (close notification over the relay), for the end of the program.
     void closeQuietly();
+    // The once-a-second state read without per-row progress and bar: a window has no use
+    // for texts that change tens of times a second.
+    void setQuietPolling(bool quiet) { m_quietPolling.store(quiet); }
 
 signals:
     void progress(TSessionProgress progress);
@@ -62,7 +66,9 @@ signals:
     void connected();
     void disconnected(bool lost);
     void pinRefused();
-    void parameterRead(int row, QByteArray value, bool ok);
+    // The rows of one read, handed over together: one wake-up of the store's thread, not one
+    // per row.
+    void parametersRead(QVector<TParameterValue> values);
     void groupRead();
     void deviceTypeRead();
     void settingsRead(QByteArray base);
@@ -89,7 +95,7 @@ private:
     void downloadSettings();
     void readBackup(bool withImei);
     void uploadSettings(const TSessionRequest &request);
-    bool readRows(int first, int last);
+    bool readRows(int first, int last, bool quiet = false);
     void enrolSensors(bool on, int sensors);
     bool uploadFirmware(const TSessionRequest &request);
     void downloadLog();
@@ -112,6 +118,7 @@ private:
     std::atomic<uint8_t> m_irq{0};
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_scheduled{false};
+    std::atomic<bool> m_quietPolling{false};
     bool m_inPass = false;
     std::mutex m_pinLock;
     QString m_pin;

@@ -48,16 +48,20 @@ void SessionReporter::onPinRefused()
     emit m_face->pin_request();
 }
 
-void SessionReporter::onParameterRead(int row, QByteArray value, bool ok)
+void SessionReporter::onParametersRead(QVector<TParameterValue> values)
 {
-    if (row < 0 || row >= PARAMETER_COUNT)
-        return;
-    const ParameterDescriptor &d = parameterRow(row);
-    const bool stored = ok && value.size() == d.size;
-    if (stored)
-        std::memcpy(d.value, value.constData(), d.size);
-    emit m_face->parameter_read(row, stored);
-    if (stored)
+    bool anyStored = false;
+    for (const TParameterValue &v : values) {
+        if (v.row < 0 || v.row >= PARAMETER_COUNT)
+            continue;
+        const ParameterDescriptor &d = parameterRow(v.row);
+        const bool stored = v.ok && v.value.size() == d.size;
+        if (stored)
+            std::memcpy(d.value, v.value.constData(), d.size);
+        anyStored = anyStored || stored;
+        emit m_face->parameter_read(v.row, stored);
+    }
+    if (anyStored)
         emit m_face->state_updated();
 }
 

@@ -2,6 +2,7 @@
 
 #include "session/SessionOutcome.h"
 #include "session/SessionProgress.h"
+#include "session/TParameterValue.h"
 #include "transport/TDeviceToConfigInfo.h"
 
 #include <QByteArray>
@@ -28,7 +29,7 @@ public slots:
     void onConnected();
     void onDisconnected(bool lost);
     void onPinRefused();
-    void onParameterRead(int row, QByteArray value, bool ok);
+    void onParametersRead(QVector<TParameterValue> values);
     void onGroupRead();
     void onDeviceTypeRead();
     void onSettingsRead(QByteArray base);

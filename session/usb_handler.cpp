@@ -15,6 +15,7 @@ usb_handler::usb_handler(QObject *parent)
     initConstantParameters();
     qRegisterMetaType<TSessionOutcome>("TSessionOutcome");
     qRegisterMetaType<TSessionProgress>("TSessionProgress");
+    qRegisterMetaType<QVector<TParameterValue>>("QVector<TParameterValue>");
     qRegisterMetaType<QList<TDeviceToConfigInfo>>("QList<TDeviceToConfigInfo>");
     port_handler = new CConfiguratorHandlerPort(this);
     m_controller = new SessionController(port_handler, this);
@@ -33,7 +34,7 @@ usb_handler::usb_handler(QObject *parent)
     connect(c, &SessionController::connected, r, &SessionReporter::onConnected);
     connect(c, &SessionController::disconnected, r, &SessionReporter::onDisconnected);
     connect(c, &SessionController::pinRefused, r, &SessionReporter::onPinRefused);
-    connect(c, &SessionController::parameterRead, r, &SessionReporter::onParameterRead);
+    connect(c, &SessionController::parametersRead, r, &SessionReporter::onParametersRead);
     connect(c, &SessionController::groupRead, r, &SessionReporter::onGroupRead);
     connect(c, &SessionController::deviceTypeRead, r, &SessionReporter::onDeviceTypeRead);
     connect(c, &SessionController::settingsRead, r, &SessionReporter::onSettingsRead);
@@ -52,6 +53,11 @@ usb_handler::~usb_handler()
 void usb_handler::setTimeouts(const TSessionTimeouts &timeouts)
 {
     m_controller->setTimeouts(timeouts);
+}
+
+void usb_handler::setQuietPolling(bool quiet)
+{
+    m_controller->setQuietPolling(quiet);
 }
 
 bool usb_handler::isConnected() const

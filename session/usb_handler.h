@@ -36,6 +36,8 @@ public:
     void setTimeouts(const TSessionTimeouts &timeouts);
     CConfiguratorHandlerPort *port() const { return port_handler; }
     SessionController *controller() const { return m_controller; }
+    // See SessionController::setQuietPolling; safe from any thread.
+    void setQuietPolling(bool quiet);
     bool isConnected() const;
 
     // Callable from any thread: every wait of a running transaction ends within a moment,

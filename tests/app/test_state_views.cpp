@@ -129,6 +129,34 @@ private slots:
         QCOMPARE(cell(m_net->model(), 1, 1, server5), QStringLiteral("88 кБ"));
     }
 
+    // A refresh repaints the cells whose text changed, and widens the column for a longer one.
+    void refreshRepaintsOnlyWhatChanged()
+    {
+        build();
+        m_window->show();
+        m_connected = true;
+        std::fill(std::begin(m_valid), std::end(m_valid), true);
+        const TViewsContext ctx{m_sys, m_io, m_net, nullptr, nullptr, nullptr, m_objects, nullptr,
+                                m_worker, &m_double, &m_connected, m_valid};
+        StateViews::refresh(ctx, StateViews::ERefresh::Resize);
+        QSignalSpy changed(m_net->model(), &QAbstractItemModel::dataChanged);
+        StateViews::refresh(ctx);
+        QCOMPARE(changed.count(), 0);
+
+        const int width = m_net->columnWidth(1);
+        qToLittleEndian<quint32>(4000000000u, SettingsStorage.parameters.traffic[4].sent);
+        StateViews::refresh(ctx);
+        QCOMPARE(changed.count(), 1);
+        const QModelIndex server5 = m_net->model()->index(9, 0);
+        QCOMPARE(changed.at(0).at(0).toModelIndex(), m_net->model()->index(0, 1, server5));
+        QVERIFY(m_net->columnWidth(1) > width);
+        // A hidden tree is left alone; it reads its values when it shows.
+        m_net->hide();
+        qToLittleEndian<quint32>(5, SettingsStorage.parameters.traffic[4].sent);
+        StateViews::refresh(ctx);
+        QCOMPARE(changed.count(), 1);
+    }
+
     void outputButtonsSwitchTheIndexedOutput()
     {
         build();
