@@ -46,7 +46,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QTextCodec>
 #include <QTextCursor>
 #include <QThread>
 #include <QTimer>
@@ -191,7 +190,6 @@ MainWindow::MainWindow(QWidget *parent)
     ui->UploadSettings->hide();
     install_plots_page();
 
-    log_codec = TerminalText::codec();
 
     worker_thread = new QThread;
     worker = new usb_handler;
@@ -272,7 +270,8 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
     // The page's last hide would hand polling back to a worker that is gone.
-    plots_page->disconnect(this);
+    if (plots_page)
+        plots_page->disconnect(this);
     shutdown_worker();
     delete ui;
 }
@@ -359,7 +358,9 @@ void MainWindow::if_Device_connected()
     ++session_serial;
     // Nothing of this terminal has been read yet, and nothing of another may show.
     std::fill(std::begin(state_valid), std::end(state_valid), false);
-    plots_page->startSession();
+    state_history.clear();
+    if (plots_page)
+        plots_page->startSession();
     session_caption = pending_connection.caption;
     // What got the terminal, for getting it back: kept in memory only.
     working_pin = sent_pin;
@@ -543,7 +544,11 @@ void MainWindow::if_parameter_read(int row, bool ok)
     if (row < 0 || row >= PARAMETER_COUNT)
         return;
     state_valid[row] = ok && connected;
-    plots_page->takeRead(row, state_valid[row]);
+    if (state_valid[row]) {
+        state_history.record(row, QDateTime::currentMSecsSinceEpoch());
+        if (plots_page)
+            plots_page->takeRead(row);
+    }
     if (row == FIRMWARE_ROW && state_valid[row])
         note_firmware_version();
 }
@@ -575,7 +580,7 @@ void MainWindow::if_bar_percentage(int percent)
 
 void MainWindow::if_log_data(QByteArray data)
 {
-    QString text = log_codec ? log_codec->toUnicode(data) : QString::fromLatin1(data);
+    QString text = TerminalText::decode(data);
     // The log arrives in chunks cut anywhere, also between the CR and LF of one line end;
     // inserted apart, each would end a line of its own.
     const bool completesLineEnd = log_ends_in_cr && text.startsWith(QLatin1Char('\n'));
@@ -711,8 +716,6 @@ void MainWindow::install_language_choice()
 
 void MainWindow::install_plots_page()
 {
-    plots_page = new PlotsPage(ui->stackedWidget);
-    ui->stackedWidget->addWidget(plots_page);
     auto *button = new QCommandLinkButton(tr("Графики"), ui->buttonColumn);
     button->setObjectName(QStringLiteral("ShowPlots"));
     button->setIcon(QIcon(QStringLiteral(":/icons/plots.png")));
@@ -726,12 +729,17 @@ void MainWindow::install_plots_page()
     // The state is polled here as on the state page.
     connect(button, &QCommandLinkButton::clicked, this, [this] {
         user_action();
+        // Made when first asked for: the charts cost start-up time and memory nobody may need.
+        if (!plots_page) {
+            plots_page = new PlotsPage(&state_history, ui->stackedWidget);
+            ui->stackedWidget->addWidget(plots_page);
+            connect(plots_page, &PlotsPage::pollGroupWanted, this, [this](int group) {
+                worker->on_current_state_tab_changed(group < 0 ? ui->sysStateTabs->currentIndex() : group);
+            });
+        }
         ui->stackedWidget->setCurrentWidget(plots_page);
         emit start_update_state();
         worker->reset_irq();
-    });
-    connect(plots_page, &PlotsPage::pollGroupWanted, this, [this](int group) {
-        worker->on_current_state_tab_changed(group < 0 ? ui->sysStateTabs->currentIndex() : group);
     });
 }
 

@@ -5,6 +5,7 @@
 #include "files/BackupStore.h"
 #include "model/SettingsCoverage.h"
 #include "model/ParameterTable.h"
+#include "model/StateHistory.h"
 #include "session/SessionOutcome.h"
 #include "session/SessionProgress.h"
 #include "transport/TDeviceToConfigInfo.h"
@@ -22,7 +23,6 @@ class AboutDialog;
 class PlotsPage;
 class StatusBoard;
 class QProgressBar;
-class QTextCodec;
 class QThread;
 class QTimer;
 class connection_window;
@@ -172,7 +172,6 @@ private:
     bool connected = false;
     QProgressBar *progress_bar = nullptr;
     usb_handler *worker = nullptr;
-    QTextCodec *log_codec = nullptr;
     // The log shown so far ends in CR: a LF opening the next chunk completes that line end.
     bool log_ends_in_cr = false;
     connection_window *connection_dialog = nullptr;
@@ -217,6 +216,8 @@ private:
     int reconnect_limit_ms = 120000;
     QString firmware_version;
     bool checking_firmware = false;
+    // Every numeric state value read in this session, for the plots page.
+    StateHistory state_history;
     PlotsPage *plots_page = nullptr;
 
     QThread *worker_thread = nullptr;

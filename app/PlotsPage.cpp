@@ -115,8 +115,8 @@ QString labelFormat(const QValueAxis *axis)
 
 } // namespace
 
-PlotsPage::PlotsPage(QWidget *parent)
-    : QWidget(parent), ui(new Ui::PlotsPage)
+PlotsPage::PlotsPage(StateHistory *history, QWidget *parent)
+    : QWidget(parent), ui(new Ui::PlotsPage), m_history(history)
 {
     ui->setupUi(this);
     ui->plotsSplitter->setStretchFactor(1, 1);
@@ -178,8 +178,8 @@ void PlotsPage::buildList()
     QTreeWidgetItem *groups[3] = {};
     QHash<QString, QTreeWidgetItem *> sections;
     const QSignalBlocker blocker(ui->seriesTree);
-    for (int i = 0; i < m_history.seriesCount(); ++i) {
-        const TStateSeries &s = m_history.series(i);
+    for (int i = 0; i < m_history->seriesCount(); ++i) {
+        const TStateSeries &s = m_history->series(i);
         QTreeWidgetItem *&group = groups[s.group];
         if (!group) {
             group = new QTreeWidgetItem(ui->seriesTree, {groupNames[s.group]});
@@ -239,7 +239,7 @@ void PlotsPage::saveChoices() const
 {
     QStringList ids;
     for (const int series : plottedSeries())
-        ids << QString::number(parameterRow(m_history.series(series).row).id);
+        ids << QString::number(parameterRow(m_history->series(series).row).id);
     QSettings settings;
     settings.setValue(QLatin1String(KEY_SERIES), ids);
     settings.setValue(QLatin1String(KEY_WINDOW), ui->windowCombo->currentData());
@@ -264,7 +264,7 @@ void PlotsPage::rebuildChart()
     QHash<QString, QValueAxis *> axes;
     QHash<QValueAxis *, int> linesOnAxis;
     for (const int series : plotted) {
-        const TStateSeries &s = m_history.series(series);
+        const TStateSeries &s = m_history->series(series);
         if (!m_colors.contains(series)) {
             const QList<QColor> used = m_colors.values();
             const auto free = std::find_if(std::begin(PALETTE), std::end(PALETTE),
@@ -329,7 +329,7 @@ void PlotsPage::refresh()
     QHash<QValueAxis *, std::pair<double, double>> ranges;
     bool anyPoint = false;
     for (const TPlot &plot : qAsConst(m_plots)) {
-        const std::deque<TStatePoint> &points = m_history.points(plot.series);
+        const std::deque<TStatePoint> &points = m_history->points(plot.series);
         auto at = std::lower_bound(points.begin(), points.end(), start,
                                    [](const TStatePoint &p, qint64 ms) { return p.ms < ms; });
         QVector<QPointF> shown;
@@ -384,10 +384,8 @@ void PlotsPage::setPaused(bool paused)
     refresh();
 }
 
-void PlotsPage::takeRead(int row, bool ok)
+void PlotsPage::takeRead(int row)
 {
-    if (ok)
-        m_history.record(row, QDateTime::currentMSecsSinceEpoch());
     if (!rotating())
         return;
     const int group = groupOfRow(row);
@@ -402,7 +400,6 @@ void PlotsPage::takeRead(int row, bool ok)
 
 void PlotsPage::startSession()
 {
-    m_history.clear();
     refresh();
 }
 
@@ -428,7 +425,7 @@ void PlotsPage::showEvent(QShowEvent *event)
     const TDeviceCapabilities counts = boundedCapabilities();
     bool changed = false;
     for (int i = 0; i < m_items.size(); ++i) {
-        const bool hidden = !m_history.isShownWith(i, counts);
+        const bool hidden = !m_history->isShownWith(i, counts);
         changed = changed || hidden != m_items.at(i)->isHidden();
         m_items.at(i)->setHidden(hidden);
     }
@@ -456,7 +453,7 @@ void PlotsPage::exportCsv()
     if (series.isEmpty())
         return;
     const qint64 end = viewEnd();
-    const QByteArray csv = m_history.toCsv(series, end - viewSpan(), end);
+    const QByteArray csv = m_history->toCsv(series, end - viewSpan(), end);
     QString path = UserPrompts::getSaveFileName(this, tr("Экспорт графиков"), tr("Файлы CSV (*.csv)"));
     if (path.isEmpty())
         return;

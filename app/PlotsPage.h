@@ -23,21 +23,22 @@ class PlotsPage;
 }
 
 // The "Графики" page: the numeric state values read in this session, plotted over the last
-// minutes. It records every read, shown or not; the chart moves once a second while the
-// page is shown and not paused. While it is shown it may ask for every state group in turn
+// minutes from the window's history; the chart moves once a second while the page is shown
+// and not paused. While it is shown it may ask for every state group in turn
 // (one a tick), so that every series fills, and hands polling back to the state tab after.
 class PlotsPage : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit PlotsPage(QWidget *parent = nullptr);
+    // The history is the window's: it records from the start, the page is made when first shown.
+    explicit PlotsPage(StateHistory *history, QWidget *parent = nullptr);
     ~PlotsPage() override;
 
-    const StateHistory &history() const { return m_history; }
-    // A state row's read ended; ok when the store holds its value, read in this session.
-    void takeRead(int row, bool ok);
-    // Another session began: the values of the last one are another terminal's.
+    const StateHistory &history() const { return *m_history; }
+    // A state row's read ended and was recorded: the next group to ask for, while rotating.
+    void takeRead(int row);
+    // The history was emptied for another session.
     void startSession();
     // The series on the chart, in the list's order.
     QVector<int> plottedSeries() const;
@@ -72,7 +73,7 @@ private:
     void saveChoices() const;
 
     Ui::PlotsPage *ui;
-    StateHistory m_history;
+    StateHistory *m_history;
     QtCharts::QChart *m_chart = nullptr;
     QtCharts::QDateTimeAxis *m_timeAxis = nullptr;
     QVector<TPlot> m_plots;

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegExpValidator>
-#include <QTextCodec>
 
 #include <cstring>
 

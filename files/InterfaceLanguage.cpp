@@ -55,7 +55,7 @@ void InterfaceLanguage::install(const QString &code)
     }
     // Qt's dialogs and buttons in Russian; without the package they stay English, which is no error.
     auto *qt = new QTranslator(app);
-    if (qt->load(QStringLiteral("qt_") + code, QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+    if (qt->load(QStringLiteral("qtbase_") + code, QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(qt);
     else
         qCDebug(lcLanguage) << "[InterfaceLanguage::install] no Qt translation for" << code;

@@ -6,7 +6,6 @@
 #include "model/SettingsStorage.h"
 
 #include <QCoreApplication>
-#include <QTextCodec>
 #include <QVector>
 #include <cstddef>
 #include <cstring>

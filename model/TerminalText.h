@@ -3,14 +3,13 @@
 #include <QByteArray>
 #include <QString>
 
-class QTextCodec;
-
-// Texts as the terminal keeps them: Windows-1251. Without that codec (a stripped-down Qt)
-// they are read and written as Latin-1, with a warning once.
+// Texts as the terminal keeps them: Windows-1251, one byte per character. Converted by a
+// table of its own rather than Qt's codecs, which bring in ICU (megabytes of memory and
+// start-up time) for this one code page.
 class TerminalText
 {
 public:
-    static QTextCodec *codec();
     static QString decode(const QByteArray &bytes);
+    // A character the code page lacks becomes '?'.
     static QByteArray encode(const QString &text);
 };

@@ -6,8 +6,10 @@
 #include "model/SettingsKey.h"
 #include "model/SettingsStorage.h"
 #include "model/TeaMac.h"
+#include "model/TerminalText.h"
 #include "support/DistinctSettings.h"
 
+#include <QTextCodec>
 #include <QtTest>
 #include <cstddef>
 #include <cstring>
@@ -349,6 +351,24 @@ private slots:
         SettingRecordReader pastEnd(bytes.left(20), 24);
         QVERIFY(!pastEnd.next(nullptr));
         QVERIFY(pastEnd.truncated());
+    }
+
+    // The terminal's code page by our own table, checked byte by byte against the system's.
+    void windows1251AsTheSystemConvertsIt()
+    {
+        QTextCodec *system = QTextCodec::codecForName("Windows-1251");
+        if (!system)
+            QSKIP("no Windows-1251 codec in this Qt");
+        for (int b = 0; b < 256; ++b) {
+            if (b == 0x98)
+                continue; // unassigned
+            const QByteArray byte(1, char(b));
+            const QString c = TerminalText::decode(byte);
+            QCOMPARE(c, system->toUnicode(byte));
+            QCOMPARE(TerminalText::encode(c), byte);
+        }
+        QCOMPARE(TerminalText::encode(QStringLiteral("Котельная №2 €")), system->fromUnicode(QStringLiteral("Котельная №2 €")));
+        QCOMPARE(TerminalText::encode(QStringLiteral("日x")), QByteArray("?x"));
     }
 };
 
