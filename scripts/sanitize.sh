@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test suite under the sanitizers: every test under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the session and transport tests under ThreadSanitizer.
+# UndefinedBehaviorSanitizer, and the tests with threads (session, transport, the window's
+# and trivox-cli's) under ThreadSanitizer.
 # Usage: scripts/sanitize.sh [asan|tsan|all]   (default all)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,11 +23,13 @@ run_asan() {
     ctest --output-on-failure -j"$(nproc)" )
 }
 
-# The test programs labelled session or transport, and the stand-ins they start.
+tsan_labels="session|transport|window|cli"
+
+# The test programs with those labels, the programs they run and the stand-ins they start.
 tsan_targets() {
-  grep -ho 'trivox_add_test([a-z_]*.*LABELS \(session\|transport\)' "$root"/tests/*/CMakeLists.txt |
-    sed 's/trivox_add_test(\([a-z_]*\).*/\1/' | tr '\n' ' '
-  echo trivox-relay-sim trivox-terminal-sim
+  grep -hA1 'trivox_add_test(' "$root"/tests/*/CMakeLists.txt | tr -d '\n' | sed 's/trivox_add_test(/\n&/g' |
+    grep -E "LABELS ($tsan_labels)" | sed 's/trivox_add_test(\([a-z_]*\).*/\1/' | tr '\n' ' '
+  echo trivox-cli trivox-relay-sim trivox-terminal-sim
 }
 
 run_tsan() {
@@ -39,7 +42,7 @@ run_tsan() {
   ( cd "$dir" &&
     TSAN_OPTIONS="ignore_noninstrumented_modules=1:halt_on_error=1:second_deadlock_stack=1" \
     TRIVOX_TEST_TIME_SCALE=4 \
-    ctest --output-on-failure -j"$(nproc)" -L "session|transport" )
+    ctest --output-on-failure -j"$(nproc)" -L "$tsan_labels" )
 }
 
 case $mode in
