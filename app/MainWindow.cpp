@@ -194,7 +194,7 @@ MainWindow::MainWindow(QWidget *parent)
     worker_thread = new QThread;
     worker = new usb_handler;
     worker->setQuietPolling(true);
-    worker->moveToThread(worker_thread);
+    worker->runIn(worker_thread);
 
     regular_timer = new QTimer(this);
     regular_timer->setInterval(REGULAR_TICK_MS);
@@ -283,7 +283,7 @@ void MainWindow::shutdown_worker()
     // notification and quits the thread.
     worker->request_shutdown();
     QMetaObject::invokeMethod(worker, "shutdown", Qt::QueuedConnection);
-    if (worker_thread->wait(WORKER_STOP_WAIT_MS)) {
+    if (worker_thread->wait(WORKER_STOP_WAIT_MS) && worker->hasStopped()) {
         delete worker;
         delete worker_thread;
     } else {

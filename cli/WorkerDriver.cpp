@@ -67,7 +67,7 @@ void WorkerDriver::start()
     m_worker->setTimeouts(m_sessionTimeouts);
     m_worker->port()->setTimeouts(m_transportTimeouts);
     m_thread = new QThread;
-    m_worker->moveToThread(m_thread);
+    m_worker->runIn(m_thread);
 
     connect(m_thread, &QThread::started, m_worker, &usb_handler::main_loop);
     connect(m_worker, &usb_handler::device_connected, this, &WorkerDriver::onDeviceConnected);
@@ -93,7 +93,7 @@ void WorkerDriver::stop()
     // the thread.
     m_worker->request_shutdown();
     QMetaObject::invokeMethod(m_worker, "shutdown", Qt::QueuedConnection);
-    if (!m_thread->wait(WORKER_STOP_WAIT_MS)) {
+    if (!m_thread->wait(WORKER_STOP_WAIT_MS) || !m_worker->hasStopped()) {
         // Deleting a running thread or an object busy in it would crash; at exit, leaking
         // is safe.
         qCWarning(lcCli) << "[WorkerDriver::stop] WARNING worker thread still running, left behind";

@@ -55,6 +55,13 @@ void usb_handler::setTimeouts(const TSessionTimeouts &timeouts)
     m_controller->setTimeouts(timeouts);
 }
 
+void usb_handler::runIn(QThread *thread)
+{
+    moveToThread(thread);
+    connect(thread, &QThread::finished, this, [this] { m_stopped.store(true, std::memory_order_release); },
+            Qt::DirectConnection);
+}
+
 void usb_handler::setQuietPolling(bool quiet)
 {
     m_controller->setQuietPolling(quiet);

@@ -12,7 +12,10 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <functional>
+
+class QThread;
 
 class SessionController;
 class SessionReporter;
@@ -36,6 +39,11 @@ public:
     void setTimeouts(const TSessionTimeouts &timeouts);
     CConfiguratorHandlerPort *port() const { return port_handler; }
     SessionController *controller() const { return m_controller; }
+    // Moves the worker to its thread. When the thread ends, the worker says so from there:
+    // whoever waited for the thread and then sees hasStopped() sees all the worker did
+    // (a thread checker included, which cannot see into QThread::wait).
+    void runIn(QThread *thread);
+    bool hasStopped() const { return m_stopped.load(std::memory_order_acquire); }
     // See SessionController::setQuietPolling; safe from any thread.
     void setQuietPolling(bool quiet);
     bool isConnected() const;
@@ -124,5 +132,6 @@ private:
 
     CConfiguratorHandlerPort *port_handler = nullptr;
     SessionController *m_controller = nullptr;
+    std::atomic<bool> m_stopped{false};
     SessionReporter *m_reporter = nullptr;
 };

@@ -49,7 +49,7 @@ SessionHarness::SessionHarness(const TSessionTimeouts &session, const TTransport
         add("device_list", list.size());
     }, q);
     m_jobs = new WorkerJobs(m_worker);
-    m_worker->moveToThread(&m_thread);
+    m_worker->runIn(&m_thread);
     QObject::connect(&m_thread, &QThread::started, m_worker, &usb_handler::main_loop);
     m_thread.start();
 }
@@ -59,7 +59,7 @@ SessionHarness::~SessionHarness()
     m_worker->request_shutdown();
     usb_handler *worker = m_worker;
     inWorker([worker] { worker->shutdown(); });
-    if (m_thread.wait(10000))
+    if (m_thread.wait(10000) && m_worker->hasStopped())
         delete m_worker;
     CConfiguratorHandlerPort::setPortLister({});
 }
