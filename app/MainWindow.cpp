@@ -67,7 +67,6 @@ static void initIconResources()
 
 namespace {
 
-const char PROGRAM_VERSION[] = TRIVOX_VERSION;
 const char LOG_SAVE_ERROR[] = QT_TRANSLATE_NOOP("MainWindow", "Не удается открыть файл, возможно он открыт в другом приложении");
 const char SETTINGS_FILE_ERROR[] = QT_TRANSLATE_NOOP("MainWindow", "Не удается открыть файл");
 const char SETTINGS_FILTERS[] = QT_TRANSLATE_NOOP("MainWindow", "Файлы настроек (*.ksf);;Настройки в JSON (*.json)");
@@ -141,7 +140,7 @@ MainWindow::MainWindow(QWidget *parent)
     qRegisterMetaType<TDeviceToConnect>("TDeviceToConnect");
     qRegisterMetaType<TServerAddress>("TServerAddress");
 
-    window_title = tr("Trivox конфигуратор") + QLatin1Char(' ') + QLatin1String(PROGRAM_VERSION);
+    window_title = tr("Trivox конфигуратор") + QLatin1Char(' ') + QLatin1String(TRIVOX_VERSION);
     clear_relay_state();
 
     ui->setupUi(this);

@@ -140,7 +140,10 @@ PlotsPage::PlotsPage(StateHistory *history, QWidget *parent)
     m_timeAxis = new QDateTimeAxis;
     m_timeAxis->setTickCount(7);
     m_chart->addAxis(m_timeAxis, Qt::AlignBottom);
+    // The view came with a chart of its own, which it gives up rather than deletes.
+    QChart *unused = ui->chartView->chart();
     ui->chartView->setChart(m_chart);
+    delete unused;
     ui->chartView->setRenderHint(QPainter::Antialiasing);
 
     m_refresh = new QTimer(this);

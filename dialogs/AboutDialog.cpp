@@ -2,12 +2,6 @@
 
 #include "ui_AboutDialog.h"
 
-namespace {
-
-const char PROGRAM_VERSION[] = TRIVOX_VERSION;
-
-} // namespace
-
 AboutDialog::AboutDialog(const QString &title, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
@@ -31,7 +25,7 @@ void AboutDialog::refresh()
     // __DATE__ pads a one-digit day with a blank ("Nov  1 2019"); shown with one blank.
     const QString buildDate = QString::fromLatin1(__DATE__).simplified();
     ui->plainTextEdit->appendPlainText(title + QStringLiteral(". \n") + tr("Версия программы")
-                                       + QStringLiteral(": ") + QLatin1String(PROGRAM_VERSION)
+                                       + QStringLiteral(": ") + QLatin1String(TRIVOX_VERSION)
                                        + QStringLiteral("\n") + tr("Дата сборки программы")
                                        + QStringLiteral(": ") + buildDate + QStringLiteral(" ")
                                        + tr("в") + QStringLiteral(" ")

@@ -29,7 +29,6 @@ select_device_dialog::select_device_dialog(const QStringList &devices, QWidget *
     refresh_button->setObjectName(QStringLiteral("refresh_button"));
     sort_button->setObjectName(QStringLiteral("sort_button"));
     filter_edit->setPlaceholderText(tr("Фильтр: номер или имя устройства"));
-    filter_edit->setClearButtonEnabled(true);
     sort_button->setCheckable(true);
 
     main_layout->addWidget(filter_edit);

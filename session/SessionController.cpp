@@ -1,5 +1,6 @@
 #include "session/SessionController.h"
 
+#include "model/SettingsStorage.h"
 #include "session/Authorization.h"
 #include "session/DeviceCommand.h"
 #include "session/FileDownload.h"
@@ -19,7 +20,6 @@ namespace {
 
 constexpr uint16_t ADD_SENSOR_MODE_ID = 3368;
 constexpr uint16_t SENSOR_ID = 3356;
-constexpr uint8_t SENSOR_ID_SIZE = 8;
 constexpr uint16_t DIGITAL_OUTPUT_ID = 1061;
 constexpr int COUNTER_SIZE = 4;
 constexpr uint16_t IMEI_ID = 5;
@@ -353,7 +353,7 @@ void SessionController::enrolSensors(bool on, int sensors)
         return;
     for (int sub = 0; sub < sensors && m_connected.load(); ++sub) {
         QByteArray id;
-        if (SettingExchange::read(transaction(), SENSOR_ID, uint16_t(sub), uint(sub), SENSOR_ID_SIZE, &id) == 1)
+        if (SettingExchange::read(transaction(), SENSOR_ID, uint16_t(sub), uint(sub), uint8_t(SENSOR_ID_SIZE), &id) == 1)
             emit settingValue(SENSOR_ID, sub, id);
     }
     emit sensorsRead();

@@ -42,7 +42,7 @@ constexpr TOutcomeRow OUTCOME_TEXTS[] = {
     {ESessionOutcome::SettingRefused, QT_TRANSLATE_NOOP("SessionOutcome", "Устройство не приняло параметр %1")},
 };
 
-constexpr bool rowsInOrder()
+constexpr bool outcomeRowsInOrder()
 {
     for (int i = 0; i < int(sizeof OUTCOME_TEXTS / sizeof OUTCOME_TEXTS[0]); ++i) {
         if (int(OUTCOME_TEXTS[i].code) != i)
@@ -50,7 +50,7 @@ constexpr bool rowsInOrder()
     }
     return true;
 }
-static_assert(rowsInOrder(), "one text per outcome, in the enumeration's order");
+static_assert(outcomeRowsInOrder(), "one text per outcome, in the enumeration's order");
 static_assert(int(sizeof OUTCOME_TEXTS / sizeof OUTCOME_TEXTS[0]) == int(ESessionOutcome::SettingRefused) + 1,
               "every outcome has a text");
 

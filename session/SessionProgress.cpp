@@ -28,7 +28,7 @@ constexpr TProgressRow PROGRESS_TEXTS[] = {
     {EProgress::SendingChunk, QT_TRANSLATE_NOOP("SessionProgress", "Передача фрагмента %1 из %2")},
 };
 
-constexpr bool rowsInOrder()
+constexpr bool progressRowsInOrder()
 {
     for (int i = 0; i < int(sizeof PROGRESS_TEXTS / sizeof PROGRESS_TEXTS[0]); ++i) {
         if (int(PROGRESS_TEXTS[i].kind) != i)
@@ -36,7 +36,7 @@ constexpr bool rowsInOrder()
     }
     return true;
 }
-static_assert(rowsInOrder(), "one text per progress kind, in the enumeration's order");
+static_assert(progressRowsInOrder(), "one text per progress kind, in the enumeration's order");
 
 QString tableText(EProgress kind)
 {
