@@ -8,7 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-all}
 suppressions=$root/scripts/sanitizers
 # Line tables are all a sanitizer report needs; full debug info made these builds a third slower.
-flags=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DTRIVOX_BUILD_BENCH=OFF)
+# -O1 and sources compiled in batches halve the build again, and the reports stay exact.
+flags=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DTRIVOX_BUILD_BENCH=OFF
+       -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=12)
 
 run_asan() {
   local dir=${ASAN_BUILD_DIR:-$root/build-asan}
