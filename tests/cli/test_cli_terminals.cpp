@@ -6,6 +6,7 @@
 #include "model/SettingsStorage.h"
 #include "support/RelayProcess.h"
 #include "support/TerminalProcess.h"
+#include "support/TestFiles.h"
 #include "transport/Crc32.h"
 
 #include <QFile>
@@ -44,18 +45,6 @@ struct TRun {
         return lines;
     }
 };
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Setting records by (id, subId): the BASE file, or a settings file without its code and header.
 QMap<QPair<int, int>, QByteArray> recordsOf(const QByteArray &bytes, int offset = 0)

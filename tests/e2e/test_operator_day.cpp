@@ -11,6 +11,7 @@
 #include "support/RelayProcess.h"
 #include "support/SessionHarness.h"
 #include "support/TerminalProcess.h"
+#include "support/TestFiles.h"
 #include "transport/Crc32.h"
 
 #include <QtTest>
@@ -105,9 +106,6 @@ Control *editor(QTreeView *view, const QString &title, const QString &group, con
     return nullptr;
 }
 
-// Text editors show a field up to its first zero.
-QString fieldText(const QString &shown) { return shown; }
-
 bool click(QWidget *widget)
 {
     const bool shown = widget && widget->isVisible();
@@ -150,18 +148,6 @@ bool isNumberIn(const QString &text, double low, double high)
     bool ok = false;
     const double v = text.section(QLatin1Char(' '), 0, 0).toDouble(&ok);
     return ok && v >= low && v <= high;
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -413,12 +399,12 @@ void TestOperatorDay::operatorDay()
     auto *hold2 = editor<QSpinBox>(connections, SERVER_2, CONNECTIONS, SESSION_HOLD);
     auto *pin = editor<QLineEdit>(view("SetSecurityView"), pinLabel, QString(), pinLabel);
     QVERIFY(address1 && type1 && hold1 && type2 && hold2 && pin);
-    QCOMPARE(fieldText(address1->text()), QString());
+    QCOMPARE(address1->text(), QString());
     QVERIFY(clickAndWait("DownloadSettings", QStringLiteral("Настройки загружены")));
     // The interfaces tree is built anew when the settings arrive.
     auto baudBox = [&] { return editor<QComboBox>(interfaces, BAUD, QStringLiteral("Интерфейс RS-232"), BAUD); };
     QVERIFY(eventually([&] { return baudBox() && baudBox()->currentText() == QLatin1String("9600"); }));
-    QCOMPARE(fieldText(address1->text()), QStringLiteral("10.0.0.5:5555"));
+    QCOMPARE(address1->text(), QStringLiteral("10.0.0.5:5555"));
     QCOMPARE(type1->currentText(), QStringLiteral("Прозрачный обмен"));
     QCOMPARE(hold1->value(), 120);
     QCOMPARE(type2->currentText(), QStringLiteral("Пакетный обмен"));
@@ -474,20 +460,20 @@ void TestOperatorDay::operatorDay()
     m_prompts->fileAnswer = ksf;
     QVERIFY(click(widget("SettingsToFile")));
     // The file is a signed image of exactly what the terminal now holds.
-    const QByteArray image = fileBytes(ksf);
+    const QByteArray image = readFile(ksf);
     QVERIFY(verify_settings_image(image));
     QCOMPARE(image.mid(SETTINGS_IMAGE_CODE_SIZE, 8), QByteArray("SETTINGS"));
     QCOMPARE(image.mid(SETTINGS_IMAGE_RECORDS_OFFSET).toHex(), baseSaved.toHex());
     // A slip after saving, undone by loading the file back.
     QVERIFY(clickTab(settingsTabs, 0));
     QVERIFY(typeOver(address1, QStringLiteral("192.168.0.1:1")));
-    QCOMPARE(fieldText(address1->text()), QStringLiteral("192.168.0.1:1"));
+    QCOMPARE(address1->text(), QStringLiteral("192.168.0.1:1"));
     QVERIFY(m_window->hasUnwrittenEdits());
     m_prompts->questionAnswers = {true};
     QVERIFY(click(widget("SettingsFromFile")));
     QCOMPARE(m_prompts->questions.size(), 1);
     QVERIFY(!m_window->hasUnwrittenEdits());
-    QCOMPARE(fieldText(address1->text()), address);
+    QCOMPARE(address1->text(), address);
     QCOMPARE(m_prompts->fileCaptions.size(), 2);
     lap("settings file");
 
@@ -502,7 +488,7 @@ void TestOperatorDay::operatorDay()
     QCOMPARE(output->toPlainText(), shown);
     m_prompts->fileAnswer = m_dir->filePath(QStringLiteral("boiler.log"));
     QVERIFY(click(widget("SaveLOG")));
-    QCOMPARE(fileBytes(m_prompts->fileAnswer), output->toPlainText().toUtf8());
+    QCOMPARE(readFile(m_prompts->fileAnswer), output->toPlainText().toUtf8());
     lap("read and save the log");
 
     QVERIFY(click(widget("SystemState")));

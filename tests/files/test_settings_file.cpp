@@ -3,6 +3,7 @@
 #include "model/SettingsImage.h"
 #include "model/SettingsStorage.h"
 #include "support/DistinctSettings.h"
+#include "support/TestFiles.h"
 #include "transport/Packet.h"
 
 #include <QDir>
@@ -24,18 +25,6 @@ QByteArray storageBytes()
 void wipeSettings()
 {
     std::memset(&SettingsStorage, 0, offsetof(TSettingsStorage, parameters));
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 QByteArray record(uint16_t id, uint16_t subId, uint16_t size, const QByteArray &value)
