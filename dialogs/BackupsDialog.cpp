@@ -2,7 +2,6 @@
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
-#include <QLocale>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -36,11 +35,11 @@ BackupsDialog::BackupsDialog(const BackupStore &store, const QString &terminal, 
     };
     if (!terminal.isEmpty())
         groupOf(terminal);
-    const QLocale locale;
+    // Times as the status history shows them; the system's locale may not be the interface's.
     for (const TBackupEntry &e : all) {
         auto *item = new QTreeWidgetItem(groupOf(e.terminal),
-                                         {locale.toString(e.time.toLocalTime(), QLocale::ShortFormat),
-                                          BackupStore::reasonText(e.reason), locale.formattedDataSize(e.size)});
+                                         {e.time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")),
+                                          BackupStore::reasonText(e.reason), tr("%1 байт").arg(e.size)});
         item->setData(0, PATH_ROLE, e.path);
         item->setToolTip(0, e.path);
     }

@@ -93,6 +93,10 @@
         <source>Загрузить в редактор</source>
         <translation>Load into editor</translation>
     </message>
+    <message>
+        <source>%1 байт</source>
+        <translation>%1 bytes</translation>
+    </message>
 </context>
 <context>
     <name>CliOptions</name>
